@@ -1,0 +1,32 @@
+# Shared by scripts/run and scripts/test: install what the build needs, then configure and build.
+# Sourced, not run.
+
+# Everything the build, the tests and the demo use, as Debian 12 package names.
+KESTREL_PACKAGES=(
+  build-essential cmake pkg-config
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libhidapi-dev libudev-dev libsdl2-dev libpng-dev zlib1g-dev libcurl4-openssl-dev
+  libtinyxml2-dev
+  xvfb xauth xdotool x11-utils
+  desktop-file-utils appstream
+)
+
+kestrel_install_packages() {
+  local missing=()
+  local package
+  for package in "${KESTREL_PACKAGES[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+kestrel_build() {
+  local build_dir="$1"
+  cmake -S "$KESTREL_ROOT" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build_dir" -j "$(nproc)"
+}
