@@ -103,7 +103,7 @@ public:
 
 private:
     // The glyph drawn for a character: its own, else "?", else none.
-    const Sprite* drawnGlyph(unsigned char code, unsigned char* drawnCode) const;
+    Sprite* drawnGlyph(unsigned char code, unsigned char* drawnCode) const;
     float lineStart(float x, int align, const char* line) const;
 
     HGE* hge_;
