@@ -61,7 +61,7 @@ void encodeOutputBlock(NvmImage& image, int console, const Mapping& mapping) {
 LabelRectangle labelRectangle(int console, int dest, int palette) {
     if (!isDestination(dest) || !isPalette(palette)) return {};
     const DestHotspot& hotspot = kDestHotspot[dest];
-    const SpriteSize icon = iconSpriteSize(kPaletteSprite[consoleIndex(console)][palette]);
+    const IconSize icon = iconSpriteSize(kPaletteSprite[consoleIndex(console)][palette]);
     const int lx = hotspot.labelX;
     const int ly = hotspot.labelY;
     // The offsets keep the icon clear of the arrow drawn between it and the control: the

@@ -357,20 +357,20 @@ constexpr std::array<ScreenRect, kPaletteCount> kPaletteButton = {{
 constexpr int kFirstIconSprite = 83;
 constexpr int kLastIconSprite = 113;
 constexpr int kSteeringBoostIconSprite = 108;
-struct SpriteSize {
+struct IconSize {
     int width;
     int height;
 };
-constexpr SpriteSize kIconSize{27, 30};
-constexpr SpriteSize kSteeringBoostIconSize{141, 27};
+constexpr IconSize kIconSize{27, 30};
+constexpr IconSize kSteeringBoostIconSize{141, 27};
 
-constexpr SpriteSize iconSpriteSize(int sprite) {
+constexpr IconSize iconSpriteSize(int sprite) {
     if (sprite < kFirstIconSprite || sprite > kLastIconSprite) return {0, 0};
     return sprite == kSteeringBoostIconSprite ? kSteeringBoostIconSize : kIconSize;
 }
 
 // Sizes of the four label arrows, indexed by LabelSide; each points back at its control.
-constexpr std::array<SpriteSize, 4> kLabelArrowSize = {{
+constexpr std::array<IconSize, 4> kLabelArrowSize = {{
     {20, 25},  // right of the anchor: left-pointing arrow
     {20, 26},  // left of the anchor: right-pointing arrow
     {27, 20},  // below: up-pointing arrow

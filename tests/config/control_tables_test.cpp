@@ -104,7 +104,7 @@ TEST(ControlTables, IconSizesAgreeWithTheSkinAtlas) {
             ASSERT_GE(sprite, kFirstIconSprite) << kPaletteNames[m];
             ASSERT_LE(sprite, kLastIconSprite) << kPaletteNames[m];
             const skin::AtlasRect& atlas = skin::spriteRect(sprite);
-            const SpriteSize size = iconSpriteSize(sprite);
+            const auto size = iconSpriteSize(sprite);
             EXPECT_EQ(size.width, atlas.width) << "sprite " << sprite;
             EXPECT_EQ(size.height, atlas.height) << "sprite " << sprite;
         }
