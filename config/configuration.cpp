@@ -58,6 +58,14 @@ void encodeOutputBlock(NvmImage& image, int console, const Mapping& mapping) {
 
 }  // namespace
 
+bool initialiseBlankImage(NvmImage& image, std::uint32_t stamp) {
+    if (image.readU32(0) == kNvmSignature) return false;
+    image.writeU32(0, kNvmSignature);
+    image.writeU32(kNvmStampOffset, stamp);
+    image.writeU32(kNvmFlagsOffset, 0);
+    return true;
+}
+
 LabelRectangle labelRectangle(int console, int dest, int palette) {
     if (!isDestination(dest) || !isPalette(palette)) return {};
     const DestHotspot& hotspot = kDestHotspot[dest];

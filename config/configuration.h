@@ -80,6 +80,11 @@ constexpr Mapping kUnassignedMapping = [] {
     return mapping;
 }();
 
+// Gives an image that was never initialised (no image signature) the signature, flags 0 and
+// `stamp`, and returns true; a signed image is left alone. Its blocks stay unsigned, so the
+// model decodes defaults until the first save writes them.
+bool initialiseBlankImage(NvmImage& image, std::uint32_t stamp);
+
 // The rectangle of palette icon `palette` drawn beside destination `dest` on console `console`.
 LabelRectangle labelRectangle(int console, int dest, int palette);
 

@@ -186,6 +186,26 @@ TEST(ConfigurationSettings, PedalSliderShowsTheSecondCopyCappedAtItsMaximum) {
     EXPECT_EQ(widgets.pedal, 17);
 }
 
+TEST(ConfigurationImage, BlankImageIsSignedStampedAndStillDecodesToDefaults) {
+    NvmImage image{};
+    image.bytes.fill(0xFF);
+    ASSERT_TRUE(initialiseBlankImage(image, 0xCAFEF00D));
+    EXPECT_EQ(image.readU32(0), kNvmSignature);
+    EXPECT_EQ(image.readU32(kNvmStampOffset), 0xCAFEF00Du);
+    EXPECT_EQ(image.readU32(kNvmFlagsOffset), 0u);
+    EXPECT_EQ(image.bytes[kXboxBlockOffset], 0xFF);
+
+    const NvmImage initialised = image;
+    EXPECT_FALSE(initialiseBlankImage(image, 1));
+    EXPECT_EQ(image, initialised);
+
+    FakeSettingsWidgets widgets;
+    ConfigurationModel model;
+    model.decodeImage(image, widgets, true);
+    EXPECT_EQ(model.WorkingMapping, kDefaultXboxMapping);
+    EXPECT_EQ(model.rumbleLevel, 2);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Decoding
 
