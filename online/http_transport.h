@@ -1,0 +1,52 @@
+#pragma once
+// One plain GET of a full URL into a caller-owned buffer. The fetch operations above it only
+// see this interface, so tests can hand in a scripted transport; CurlTransport is the real one.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace kestrel {
+
+struct FetchLimits {
+    std::chrono::milliseconds connectTimeout{10000};
+    // No byte for this long (while waiting for the answer or inside the body) ends the transfer,
+    // so a stalled server can never freeze the single-threaded program.
+    std::chrono::milliseconds stallTimeout{20000};
+    long maximumRedirects = 10;
+};
+
+enum class HttpOutcome {
+    Complete,          // a 2xx answer whose whole body fitted
+    TransportFailure,  // nothing usable arrived: unreachable, refused, broken, stalled, refused scheme
+    HttpStatus,        // the server answered with something other than 2xx (after redirects)
+    BodyTooLong,       // more body than the buffer holds; nothing beyond it was stored
+};
+
+struct HttpGetResult {
+    HttpOutcome outcome = HttpOutcome::TransportFailure;
+    long status = 0;          // the final HTTP status when one arrived
+    std::size_t size = 0;     // body bytes stored in the buffer
+    std::string message;      // what failed, for the log
+};
+
+class HttpTransport {
+public:
+    virtual ~HttpTransport() = default;
+    virtual HttpGetResult get(const std::string& url, std::span<std::uint8_t> buffer) = 0;
+};
+
+// libcurl: user agent "Kestrel", http and https only (also for redirects), redirects followed,
+// proxies from the standard environment variables (http_proxy, https_proxy, no_proxy).
+class CurlTransport final : public HttpTransport {
+public:
+    explicit CurlTransport(FetchLimits limits = {});
+    HttpGetResult get(const std::string& url, std::span<std::uint8_t> buffer) override;
+
+private:
+    FetchLimits limits_;
+};
+
+}  // namespace kestrel
