@@ -10,6 +10,7 @@
 //   world.platform().pixel(x, y);             // ARGB of the last presented frame
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -124,8 +125,8 @@ public:
     RecordingLog& log() { return log_; }
     // System_Initiate with the program's usual states (800x600, windowed, 60 fps, no sound).
     bool initiate();
-    // Runs exactly `frames` frames through System_Start with the given frame function
-    // (which still may stop earlier by returning true).
+    // Runs exactly `frames` frames (frame step, then the render function if set) through the
+    // real System_Start; eachFrame runs as the frame function's body.
     bool runFrames(int frames, const std::function<void()>& eachFrame = {});
 
 private:
@@ -136,5 +137,8 @@ private:
 
 // Extra sink that sees every engine log line as well as the log file: tests assert on it.
 void setEngineLogObserver(HGE* hge, Log* observer);
+
+// Where relative log names are resolved instead of the executable's folder.
+void setEngineProgramFolder(HGE* hge, const std::filesystem::path& folder);
 
 }  // namespace kestrel

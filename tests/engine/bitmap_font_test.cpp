@@ -247,9 +247,13 @@ TEST_F(BitmapFontTest, NewlineMovesDownByScaledSpacedHeight) {
 
     // A line feed from outside the program may come as "\r\n": the CR draws nothing.
     font->setSpacing(1);
-    inScene([&] { font->Render(10, 20, kAlignLeft, "A\r\nB"); });
+    inScene([&] {
+        font->Render(500, 500, kAlignLeft, "?");
+        font->Render(10, 20, kAlignLeft, "A\r\nB");
+    });
     EXPECT_FLOAT_EQ(drawnX(*font, 'B'), 10);
     EXPECT_FLOAT_EQ(drawnY(*font, 'B'), 40);
+    EXPECT_FLOAT_EQ(drawnX(*font, '?'), 500);
 }
 
 TEST_F(BitmapFontTest, ScaleAndProportionStretchGlyphsAndAdvances) {
@@ -347,6 +351,7 @@ TEST_F(BitmapFontTest, BoxAlignsTheWrappedBlock) {
         {kAlignLeft | kAlignBottom, "AB AB", 23, 100 + 40 + 20},     // 2 lines: 40 spare
         {kAlignLeft | kAlignMiddle, "AB AB", 23, 100 + 20 + 20},
         {kAlignLeft | kAlignBottom, "A\nB", 10, 100 + 40 + 20},      // text newline counts
+        {kAlignLeft | kAlignBottom, "AAA\nB", 10, 100 + 40 + 20},    // overlong word before it: still one break
         {kAlignLeft | kAlignBottom, "AB AB AB AB AB", 23, 100 + 0 - 20 + 80},  // 5 lines overflow upwards
         {kAlignRight | kAlignTop, "AB", 40 - 8, 100},
         {kAlignCentre | kAlignTop, "AB", 25 - 10 + 13, 100},
