@@ -239,8 +239,8 @@ void drawWheelSide(cairo_t* cr) {
     // The gear stick in its gate: forward is the upper hotspot, back the lower one.
     const DestHotspot& forward = kDestHotspot[DEST_STICK_FORWARD];
     const DestHotspot& back = kDestHotspot[DEST_STICK_BACK];
-    const double gateX = forward.x + 3.5, gateY = forward.y + 2.5;
-    const double gateW = forward.x + forward.width - 4 - gateX, gateH = back.y + back.height - 3 - gateY;
+    const double gateX = forward.x + 1.5, gateY = forward.y + 1.5;
+    const double gateW = forward.x + forward.width - 1 - gateX, gateH = back.y + back.height - 2 - gateY;
     roundedRectangle(cr, gateX, gateY, gateW, gateH, 10);
     verticalGradient(cr, gateY, gateY + gateH, rgb(0x30353C), rgb(0x1B1E22));
     cairo_fill_preserve(cr);
