@@ -464,8 +464,8 @@ TEST(EngineDeviceNotices, InjectedArrivalAndRemovalReachTheHookAsDeviceChanges) 
 
 TEST(EngineSplash, AlphaRampsUpHoldsAndFades) {
     struct Point { float seconds; int alpha; };
-    const Point ramp[] = {{0.0f, 0},    {0.1f, 102},  {0.2499f, 254}, {0.25f, 255},
-                          {0.9f, 255},  {1.0f, 255},  {1.1f, 153},    {1.2f, 51},
+    const Point ramp[] = {{0.0f, 0},    {0.125f, 127}, {0.2499f, 254}, {0.25f, 255},
+                          {0.9f, 255},  {1.0f, 255},  {1.125f, 127},  {1.1875f, 63},
                           {1.25f, -1},  {3.0f, -1}};
     for (const Point& point : ramp)
         EXPECT_EQ(splashAlpha(point.seconds), point.alpha) << point.seconds;
