@@ -20,7 +20,8 @@ void copyField(char (&field)[N], std::string_view text) {
     if (length < text.size()) {
         while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
     }
-    std::memcpy(field, text.data(), length);
+    // An empty text may have no storage at all, and memcpy from null is undefined even for 0.
+    if (length > 0) std::memcpy(field, text.data(), length);
     field[length] = '\0';
 }
 

@@ -33,7 +33,8 @@ struct PresetLink {  // borrowed, never owned
 bool ensurePresetData(PresetLink& link, int index);
 
 // Downloads if needed, copies the blocks the preset's type selects and reloads the editor from
-// the image, which happens even when the download failed. Returns whether a preset was copied.
+// the image, which happens even when the download failed. Returns whether the preset image was
+// available and applied.
 bool applySelectedPreset(PresetLink& link, int index);
 
 }  // namespace kestrel
