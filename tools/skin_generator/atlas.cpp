@@ -475,9 +475,9 @@ void meshTile(cairo_t* cr, double width, double height) {
 }
 
 void logo(cairo_t* cr, double width, double height) {
-    // The mark: two swept wings over a wheel arc.
+    // The mark: two swept wings.
     cairo_save(cr);
-    cairo_translate(cr, 8, 10);
+    cairo_translate(cr, 8, 16);
     setColour(cr, kAccent);
     cairo_move_to(cr, 0, 38);
     cairo_curve_to(cr, 18, 20, 40, 8, 70, 4);
@@ -490,10 +490,6 @@ void logo(cairo_t* cr, double width, double height) {
     cairo_curve_to(cr, 52, 28, 44, 36, 40, 46);
     cairo_close_path(cr);
     cairo_fill(cr);
-    cairo_set_line_width(cr, 3);
-    setColour(cr, kSteel);
-    cairo_arc(cr, 34, 40, 34, kPi * 0.6, kPi * 0.95);
-    cairo_stroke(cr);
     cairo_restore(cr);
     drawText(cr, "KESTREL", 86, 38, 25, Weight::Bold, kText, Align::Left);
     drawText(cr, "CUSTOMISER", 88, 64, 11.5, Weight::Bold, kAccent, Align::Left);

@@ -134,7 +134,7 @@ void drawWheelFront(cairo_t* cr) {
     verticalGradient(cr, 200, 226, kRaised, kBase);
     cairo_fill(cr);
 
-    rim(cr, wheelX, 158, 103, 60, 12);
+    rim(cr, wheelX, 160, 104, 66, 12);
 
     // Upper spokes carrying the shoulder buttons.
     setColour(cr, rgb(0x2A2F35));
@@ -233,8 +233,14 @@ void drawWheelSide(cairo_t* cr) {
     // Paddles are the brightest parts: brushed metal blades.
     slab(cr, DEST_RIGHT_PADDLE, 1, 10, rgb(0xC4CAD2), rgb(0x7C848E), "");
     slab(cr, DEST_LEFT_PADDLE, 1, 10, rgb(0xC4CAD2), rgb(0x7C848E), "");
-    drawText(cr, "+", rightPaddle.x, rightPaddle.y + 1, 15, Weight::Bold, kInk);
-    drawText(cr, "\xe2\x88\x92", leftPaddle.x, leftPaddle.y + 1, 15, Weight::Bold, kInk);
+    // Finger grooves across each blade.
+    for (const Point& paddle : {rightPaddle, leftPaddle}) {
+        for (int groove = -1; groove <= 1; ++groove) {
+            roundedRectangle(cr, paddle.x - 10, paddle.y + groove * 7 - 1, 20, 2.5, 1.25);
+            setColour(cr, rgb(0x000000, 0.28));
+            cairo_fill(cr);
+        }
+    }
 
     // The gear stick in its gate: forward is the upper hotspot, back the lower one.
     const DestHotspot& forward = kDestHotspot[DEST_STICK_FORWARD];
