@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -240,6 +241,48 @@ TEST(SkinWheelPictures, EveryHotspotLandsOnItsControl) {
         }
         EXPECT_GT(covered * 10, inside * 8) << "destination " << dest;
     }
+}
+
+// The label rectangles are computed from sizes the configuration keeps without the screens;
+// if the atlas and those sizes drift apart, drawn icons and their hit-tests no longer agree.
+TEST(SkinPaletteSprites, MatchTheSizesTheLabelRectanglesAssume) {
+    for (int console = 0; console < kConsoleCount; ++console) {
+        for (int palette = 0; palette < kPaletteCount; ++palette) {
+            const int sprite = kPaletteSprite[static_cast<std::size_t>(console)][static_cast<std::size_t>(palette)];
+            const AtlasRect& rect = skin::spriteRect(sprite);
+            const auto assumed = iconSpriteSize(sprite);
+            EXPECT_EQ(rect.width, assumed.width) << "console " << console << " palette " << palette;
+            EXPECT_EQ(rect.height, assumed.height) << "console " << console << " palette " << palette;
+            // The palette button is hit-tested over its rectangle and drawn as this sprite.
+            const ScreenRect& button = kPaletteButton[static_cast<std::size_t>(palette)];
+            EXPECT_EQ(button.width, rect.width) << "palette " << palette;
+            EXPECT_EQ(button.height, rect.height) << "palette " << palette;
+        }
+    }
+    const int arrows[] = {skin::kArrowLeft, skin::kArrowRight, skin::kArrowUp, skin::kArrowDown};
+    for (int side = 0; side < 4; ++side) {
+        EXPECT_EQ(skin::spriteRect(arrows[side]).width, kLabelArrowSize[static_cast<std::size_t>(side)].width) << side;
+        EXPECT_EQ(skin::spriteRect(arrows[side]).height, kLabelArrowSize[static_cast<std::size_t>(side)].height) << side;
+    }
+}
+
+// The dial's band is drawn on a circle around the rim; a rim wider than the circle would hide it.
+TEST(SkinWheelPictures, SensitivityRimStaysInsideTheDial) {
+    const Image& image = atlas();
+    ASSERT_FALSE(image.pixels.empty());
+    constexpr double kDialX = 400, kDialY = 310, kDialRadius = 240;
+    const AtlasRect& rect = skin::spriteRect(skin::kSensitivityRim);
+    const skin::AnchorPoint anchor = skin::spriteAnchor(skin::kSensitivityRim);
+    const double left = skin::kSensitivityRimPosition.x - anchor.x, top = skin::kSensitivityRimPosition.y - anchor.y;
+    double farthest = 0;
+    for (int y = 0; y < rect.height; ++y) {
+        for (int x = 0; x < rect.width; ++x) {
+            if (image.at(rect.x + x, rect.y + y).a == 0) continue;
+            farthest = std::max(farthest, std::hypot(left + x + 0.5 - kDialX, top + y + 0.5 - kDialY));
+        }
+    }
+    EXPECT_GT(farthest, 0.0);
+    EXPECT_LT(farthest, kDialRadius - 10);
 }
 
 TEST(SkinIcons, WindowIconIsEmbeddedAndSmall) {
