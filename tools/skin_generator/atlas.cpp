@@ -607,18 +607,17 @@ void connectIllustration(cairo_t* cr, double width, double height) {
     setColour(cr, kRaised);
     cairo_fill(cr);
 
-    // Cable from the wheel's base to a USB plug at the computer.
+    // Cable from the wheel's right grip into the computer's USB port.
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_width(cr, 4);
     setColour(cr, kAccent);
-    cairo_move_to(cr, 120, 178);
-    cairo_curve_to(cr, 170, 206, 200, 150, 232, 170);
-    cairo_line_to(cr, 244, 170);
+    cairo_move_to(cr, 168, 112);
+    cairo_curve_to(cr, 190, 160, 212, 112, 230, 112);
     cairo_stroke(cr);
-    roundedRectangle(cr, 244, 162, 22, 16, 3);
+    roundedRectangle(cr, 230, 104, 22, 16, 3);
     setColour(cr, kSteel);
     cairo_fill(cr);
-    cairo_rectangle(cr, 266, 165, 10, 10);
+    cairo_rectangle(cr, 252, 107, 10, 10);
     setColour(cr, rgb(0xD0D5DB));
     cairo_fill(cr);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
