@@ -178,7 +178,7 @@ cairo_surface_t* composePreview(cairo_surface_t* atlas) {
     // Widgets as the panels show them at start with a wheel connected.
     compose.sprite(kCloseNormal, 761, 13);
     compose.sprite(kMinimiseNormal, 735, 13);
-    compose.sprite(kHelpHover, 709, 13);
+    compose.sprite(kHelpNormal, 709, 13);
     compose.sprite(kAboutNormal, 13, 8);
     compose.sprite(kRemapTabChecked, 140, 8);
     compose.sprite(kSensitivityTabNormal, 310, 8);
