@@ -6,19 +6,92 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace kestrel {
+
+namespace {
+
+// Contiguous storage with room for N entries inside the node: most elements hold a few
+// children and order entries, and a parse makes thousands of elements.
+template <typename T, std::size_t N>
+class SmallVector {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    std::size_t size() const { return onHeap_ ? heap_.size() : size_; }
+    bool empty() const { return size() == 0; }
+    T* data() { return onHeap_ ? heap_.data() : inline_.data(); }
+    const T* data() const { return onHeap_ ? heap_.data() : inline_.data(); }
+    T* begin() { return data(); }
+    T* end() { return data() + size(); }
+    const T* begin() const { return data(); }
+    const T* end() const { return data() + size(); }
+    T& operator[](std::size_t i) { return data()[i]; }
+    const T& operator[](std::size_t i) const { return data()[i]; }
+    T& back() { return data()[size() - 1]; }
+
+    void push_back(T value) {
+        if (!onHeap_) {
+            if (size_ < N) {
+                inline_[size_++] = value;
+                return;
+            }
+            heap_.reserve(2 * N);
+            heap_.assign(inline_.begin(), inline_.begin() + static_cast<std::ptrdiff_t>(size_));
+            onHeap_ = true;
+        }
+        heap_.push_back(value);
+    }
+    void pop_back() { truncate(size() - 1); }
+    void truncate(std::size_t count) {
+        if (onHeap_) heap_.resize(count);
+        else size_ = count;
+    }
+    // Removes entry `index`, keeping the order of the rest.
+    void eraseAt(std::size_t index) {
+        std::copy(begin() + index + 1, end(), begin() + index);
+        pop_back();
+    }
+
+private:
+    std::array<T, N> inline_{};
+    std::vector<T> heap_;
+    std::size_t size_ = 0;
+    bool onHeap_ = false;
+};
+
+// Texts of one element: nearly always exactly one, which then needs no array of its own.
+class TextList {
+public:
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    std::string& operator[](std::size_t i) { return i == 0 ? first_ : more_[i - 1]; }
+    const std::string& operator[](std::size_t i) const { return i == 0 ? first_ : more_[i - 1]; }
+    void push_back(std::string text) {
+        if (count_ == 0) first_ = std::move(text);
+        else more_.push_back(std::move(text));
+        ++count_;
+    }
+
+private:
+    std::string first_;
+    std::vector<std::string> more_;
+    std::size_t count_ = 0;
+};
+
+}  // namespace
 
 struct XmlNodeData {
     std::string name;
     bool hasName = false;
     bool isDeclaration = false;
     XmlNodeData* parent = nullptr;  // borrowed: a child never keeps its parent alive
-    std::vector<XmlNodeData*> children;  // one reference held on each
-    std::vector<std::string> texts;
+    SmallVector<XmlNodeData*, 4> children;  // one reference held on each
+    TextList texts;
     std::vector<XmlClearSection> clears;
     std::vector<XmlAttribute> attributes;
-    std::vector<int> order;
+    SmallVector<int, 6> order;
     int referenceCount = 0;
 };
 
@@ -31,9 +104,9 @@ void destroyData(XmlNodeData* data) {
         auto found = std::find(parent->children.begin(), parent->children.end(), data);
         if (found != parent->children.end()) {
             const int index = static_cast<int>(found - parent->children.begin());
-            parent->children.erase(found);
+            parent->children.eraseAt(static_cast<std::size_t>(index));
             auto& order = parent->order;
-            order.erase(std::remove(order.begin(), order.end(), index * 4 + kXmlOrderChild), order.end());
+            order.truncate(static_cast<std::size_t>(std::remove(order.begin(), order.end(), index * 4 + kXmlOrderChild) - order.begin()));
             for (int& entry : order) {
                 if (entry % 4 == kXmlOrderChild && entry / 4 > index) entry -= 4;
             }
@@ -220,7 +293,8 @@ private:
         const std::string_view rest = text_.substr(index);
         const char c = rest[0];
         if (c == '<') {
-            for (std::size_t m = 0; m < kClearMarkers.size(); ++m) {
+            const bool mayBeVerbatim = remaining > 1 && (rest[1] == '!' || rest[1] == 'P');
+            for (std::size_t m = 0; mayBeVerbatim && m < kClearMarkers.size(); ++m) {
                 if (rest.starts_with(kClearMarkers[m].open)) {
                     token.kind = TokenKind::ClearStart;
                     token.marker = m;
@@ -352,7 +426,7 @@ private:
                 return true;
             }
         }
-        order.push_back(static_cast<int>(node->texts.size()) * 4 + kXmlOrderText);
+        appendOrder(node, static_cast<int>(node->texts.size()) * 4 + kXmlOrderText);
         node->texts.push_back(std::move(decoded));
         return true;
     }
@@ -366,9 +440,34 @@ private:
         if (firstMissingEndTag == std::string_view::npos) firstMissingEndTag = index;
     }
 
+    // Within content only a "<" can start a token that matters: quoted and plain runs both stop
+    // at one. Walking whole characters keeps the same character grid the tokenizer would.
+    void skipToMarkup() {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
+        const std::size_t size = text_.size();
+        std::size_t i = index;
+        // Eight plain ASCII bytes at a time: no "<" and no multi-byte lead among them.
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+        while (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + i, sizeof word);
+            const std::uint64_t lt = word ^ (kOnes * '<');
+            if (((lt - kOnes) & ~lt & kHighBits) != 0 || (word & kHighBits) != 0) break;
+            i += 8;
+        }
+        while (i < size && bytes[i] != '<') i += std::max<std::size_t>(kCharacterLength[bytes[i]], 1);
+        index = std::min(i, size);
+    }
+
+    static void appendOrder(XmlNodeData* node, int entry) {
+        node->order.push_back(entry);
+    }
+
     bool parseContent(XmlNodeData* node, int depth) {
         pendingStart_ = index;
         for (;;) {
+            skipToMarkup();
             const Token token = next();
             switch (token.kind) {
             case TokenKind::TagStart:
@@ -383,7 +482,7 @@ private:
                 child->isDeclaration = token.kind == TokenKind::DeclarationStart;
                 child->parent = node;
                 child->referenceCount = 1;
-                node->order.push_back(static_cast<int>(node->children.size()) * 4 + kXmlOrderChild);
+                appendOrder(node, static_cast<int>(node->children.size()) * 4 + kXmlOrderChild);
                 node->children.push_back(child);
                 if (!parseNode(child, true, depth + 1)) return false;
                 pendingStart_ = index;
@@ -421,7 +520,7 @@ private:
                 }
                 const std::size_t found = text_.find(close, index);
                 if (found == std::string_view::npos) return fail(kXmlUnmatchedClearTagEnd);
-                node->order.push_back(static_cast<int>(node->clears.size()) * 4 + kXmlOrderClear);
+                appendOrder(node, static_cast<int>(node->clears.size()) * 4 + kXmlOrderClear);
                 node->clears.push_back(XmlClearSection{std::string(text_.substr(index, found - index)), marker.open, close});
                 index = found + close.size();
                 pendingStart_ = index;
@@ -559,7 +658,7 @@ const XmlAttribute* XmlNode::attribute(int index) const {
 }
 std::span<const int> XmlNode::order() const {
     if (data_ == nullptr) return {};
-    return data_->order;
+    return {data_->order.data(), data_->order.size()};
 }
 std::string_view XmlNode::firstText() const { return text(0); }
 
