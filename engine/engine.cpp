@@ -2,6 +2,9 @@
 // the frame loop, the message pump with its input queue, and device notices.
 #include "engine/engine_impl.h"
 
+#include "assets/embedded.h"
+#include "engine/png_image.h"
+
 #include <unistd.h>
 
 #include <cstdarg>
@@ -174,6 +177,7 @@ void HGE_Impl::System_SetStringState(EngineStringState state, const char* value)
     case kStateIcon:
         hasIcon_ = value != nullptr;
         icon_ = value != nullptr ? value : "";
+        if (windowExists_) applyIcon();
         break;
     case kStateTitle:
         title_ = value != nullptr ? std::string(value).substr(0, 255) : "";
@@ -260,6 +264,7 @@ bool HGE_Impl::System_Initiate(bool withCaption) {
     }
     windowExists_ = true;
     renderer_ = platform_->renderer();
+    applyIcon();
     powerStatus_ = platform_->powerStatus();
     int screenX = 0;
     int screenY = 0;
@@ -375,6 +380,18 @@ void HGE_Impl::clearFrameInput() {
 
 void HGE_Impl::updateMouseInside() {
     mouseInside_ = captured_ || platform_->cursorOverWindow();
+    const bool hidden = hideMouse_ && active_ && mouseInside_;
+    if (hidden != cursorHidden_) platform_->showCursor(!hidden);
+    cursorHidden_ = hidden;
+}
+
+void HGE_Impl::applyIcon() {
+    // Without a named icon the desktop's default application icon stays.
+    if (!hasIcon_) return;
+    const auto bytes = assets::find(icon_);
+    if (bytes.empty()) return;
+    const PngResult icon = decodePng(bytes.data(), bytes.size());
+    if (icon.ok) platform_->setIcon(icon.image.width, icon.image.height, icon.image.rgba.data());
 }
 
 void HGE_Impl::pumpMessages(bool& quit) {

@@ -119,6 +119,7 @@ private:
     void clearFrameInput();
     void deliverDeviceNotices();
     void updateMouseInside();
+    void applyIcon();
     void runSplash();
 
     // ---- graphics.cpp ----
@@ -196,6 +197,7 @@ private:
     int lastChar_ = 0;
     bool mouseInside_ = false;
     bool captured_ = false;
+    bool cursorHidden_ = false;
     std::array<std::uint8_t, 256> keyTransitions_{};
     std::deque<InputEvent> events_;
 

@@ -41,8 +41,9 @@ bool HGE_Impl::initGraphics() {
     SDL_GetRendererInfo(renderer_, &info);
     SDL_version version{};
     SDL_GetVersion(&version);
-    log_.write("D3D Driver: %s", platform_->rendererName().c_str());
-    log_.write("Description: SDL renderer");
+    const char* videoDriver = SDL_GetCurrentVideoDriver();
+    log_.write("Driver: %s", platform_->rendererName().c_str());
+    log_.write("Description: %s", videoDriver != nullptr ? videoDriver : "none");
     log_.write("Version: %d.%d.%d.%d", version.major, version.minor, version.patch, 0);
     log_.write("Mode: %d x %d x %s\n", screenWidth_, screenHeight_,
                pixelFormatName(info.num_texture_formats > 0 ? info.texture_formats[0] : 0));

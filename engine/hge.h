@@ -138,7 +138,7 @@ enum EngineIntState : int {
 };
 
 enum EngineStringState : int {
-    kStateIcon = 26,
+    kStateIcon = 26,            // name of an embedded PNG ("window-icon.png")
     kStateTitle = 27,
     kStateIniFile = 28,
     kStateLogFile = 29,
@@ -226,7 +226,8 @@ public:
     virtual void System_MinimiseWindow() = 0;
     // Cursor position in screen pixels, read live.
     virtual void System_GetCursorScreenPos(int* x, int* y) = 0;
-    // Modal box over the window; messages keep being dispatched to the hook meanwhile.
+    // Modal box over the window. Device notices that come meanwhile wait in the source and
+    // reach the hook with the next pump.
     virtual MessageBoxResult System_MessageBox(const char* text, const char* title,
                                                MessageBoxButtons buttons) = 0;
     // Opens a URL or document with the desktop's handler; false when that cannot start.

@@ -57,6 +57,8 @@ public:
     // Name of the renderer behind the window, for the start-up log.
     virtual std::string rendererName() = 0;
     virtual void setTitle(const std::string& title) = 0;
+    // Straight RGBA, rows top down. Platforms without window decorations ignore it.
+    virtual void setIcon(int /*width*/, int /*height*/, const std::uint8_t* /*rgba*/) {}
     // Shows what was drawn since the last present.
     virtual void present() = 0;
 

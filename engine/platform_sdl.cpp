@@ -135,6 +135,15 @@ public:
         if (window_ != nullptr) SDL_SetWindowTitle(window_, title.c_str());
     }
 
+    void setIcon(int width, int height, const std::uint8_t* rgba) override {
+        if (window_ == nullptr) return;
+        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<std::uint8_t*>(rgba), width, height, 32, width * 4, SDL_PIXELFORMAT_RGBA32);
+        if (icon == nullptr) return;
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
+    }
+
     void present() override {
         if (renderer_ != nullptr) SDL_RenderPresent(renderer_);
     }
