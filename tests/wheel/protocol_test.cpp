@@ -38,8 +38,8 @@ Bytes commandReport(std::uint8_t code) {
 }
 
 Bytes dataReport(std::span<const std::uint8_t> payload) {
-    Bytes report{0x00};
-    report.insert(report.end(), payload.begin(), payload.end());
+    Bytes report(1 + payload.size(), 0);
+    std::copy(payload.begin(), payload.end(), report.begin() + 1);
     return report;
 }
 
@@ -216,6 +216,8 @@ const std::vector<FailureCase>& failureCases() {
     };
     return cases;
 }
+
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
 class ProtocolFailure : public ::testing::TestWithParam<FailureCase> {};
 

@@ -1,0 +1,38 @@
+#pragma once
+// Rewriting the wheel's firmware with the image the program carries: mark the update pending
+// in the configuration memory, send the image, wait for the wheel to come back and log its new
+// release number, then clear the mark.
+//
+//   embeddedFirmware()             the image compiled into the program ("firmware.bin")
+//   isStandInFirmware(image)       true for the build's stand-in, which no real wheel may get
+//   WheelFirmwareUpdate(link, options)   1 when the image was sent and the wheel came back
+#include "wheel/protocol.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace kestrel {
+
+constexpr std::size_t kFirmwareImageSize = 24672;
+// Every stand-in image starts with this text (see wheel/firmware_image.cmake).
+constexpr const char* kStandInFirmwareMarker = "KESTREL STAND-IN FIRMWARE";
+
+std::span<const std::uint8_t> embeddedFirmware();
+bool isStandInFirmware(std::span<const std::uint8_t> image);
+// True for a device of the simulated bus, which is the only one a stand-in may be sent to.
+bool isSimulatedDevicePath(const char* path);
+
+struct FirmwareUpdateOptions {
+    std::span<const std::uint8_t> image = embeddedFirmware();
+    // After the transfer the wheel restarts and re-enumerates; it is polled for this long.
+    std::chrono::milliseconds reopenTimeout{5000};
+    std::chrono::milliseconds reopenInterval{100};
+    // How to wait between polls; a real sleep when empty.
+    std::function<void(std::chrono::milliseconds)> sleep;
+};
+
+int WheelFirmwareUpdate(WheelLink& link, const FirmwareUpdateOptions& options = {});
+
+}  // namespace kestrel
