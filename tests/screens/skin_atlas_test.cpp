@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "assets/embedded.h"
+#include "config/configuration.h"
 #include "config/control_tables.h"
 #include "screens/sprite_table.h"
 
@@ -263,6 +264,77 @@ TEST(SkinPaletteSprites, MatchTheSizesTheLabelRectanglesAssume) {
     for (int side = 0; side < 4; ++side) {
         EXPECT_EQ(skin::spriteRect(arrows[side]).width, kLabelArrowSize[static_cast<std::size_t>(side)].width) << side;
         EXPECT_EQ(skin::spriteRect(arrows[side]).height, kLabelArrowSize[static_cast<std::size_t>(side)].height) << side;
+    }
+}
+
+// Two functions with near-identical pictures could not be told apart in the palette or on the wheel.
+TEST(SkinPaletteSprites, EveryIconLooksDifferentFromEveryOther) {
+    const Image& image = atlas();
+    ASSERT_FALSE(image.pixels.empty());
+    // Only the icons of one console are ever shown together.
+    for (const auto& icons : kPaletteSprite) {
+        for (std::size_t i = 0; i < icons.size(); ++i) {
+            for (std::size_t j = i + 1; j < icons.size(); ++j) {
+                const AtlasRect& one = skin::spriteRect(icons[i]);
+                const AtlasRect& other = skin::spriteRect(icons[j]);
+                if (icons[i] == icons[j] || one.width != other.width || one.height != other.height) continue;
+                EXPECT_GT(differingShare(image, one, other), 0.04) << "icons " << icons[i] << " and " << icons[j];
+            }
+        }
+    }
+}
+
+// Each label arrow's tip is the opaque pixel farthest in the direction it points, and it must
+// sit near the middle of that edge: a mirrored arrow would point away from its control.
+TEST(SkinLabelArrows, PointTheWayTheirNameSays) {
+    const Image& image = atlas();
+    ASSERT_FALSE(image.pixels.empty());
+    struct Case {
+        int sprite;
+        int dx, dy;  // pointing direction
+    };
+    const Case cases[] = {{skin::kArrowLeft, -1, 0}, {skin::kArrowRight, 1, 0}, {skin::kArrowUp, 0, -1}, {skin::kArrowDown, 0, 1}};
+    for (const Case& arrow : cases) {
+        const AtlasRect& rect = skin::spriteRect(arrow.sprite);
+        int bestReach = -1000000, tipAcross = 0;
+        for (int y = 0; y < rect.height; ++y) {
+            for (int x = 0; x < rect.width; ++x) {
+                if (image.at(rect.x + x, rect.y + y).a < 128) continue;
+                const int reach = arrow.dx * x + arrow.dy * y;
+                if (reach > bestReach) {
+                    bestReach = reach;
+                    tipAcross = arrow.dx != 0 ? y : x;
+                }
+            }
+        }
+        const int across = arrow.dx != 0 ? rect.height : rect.width;
+        const int along = arrow.dx != 0 ? rect.width : rect.height;
+        const int tipAlong = arrow.dx + arrow.dy > 0 ? bestReach : -bestReach;
+        const int pointingEdge = arrow.dx + arrow.dy > 0 ? along - 1 : 0;
+        EXPECT_NEAR(tipAcross, across / 2, 2) << "sprite " << arrow.sprite;
+        EXPECT_NEAR(tipAlong, pointingEdge, 3) << "sprite " << arrow.sprite << " does not reach its pointing edge";
+    }
+}
+
+// Wheel labels are drawn over the top area: a label reaching into the drag strip or the bottom
+// columns would be painted over by them or steal their presses.
+TEST(SkinWheelPictures, EveryPossibleLabelStaysBetweenDragStripAndBottomArea) {
+    constexpr int kDragStripBottom = 60, kTopAreaBottom = 356;
+    const int arrows[] = {skin::kArrowLeft, skin::kArrowRight, skin::kArrowUp, skin::kArrowDown};
+    const int arrowDy[] = {-12, -13, 0, -20};
+    for (int console = 0; console < kConsoleCount; ++console) {
+        for (int dest = 0; dest < kDestinationCount; ++dest) {
+            const DestHotspot& spot = kDestHotspot[static_cast<std::size_t>(dest)];
+            const int arrowTop = spot.labelY + arrowDy[spot.side];
+            EXPECT_GE(arrowTop, kDragStripBottom) << "destination " << dest;
+            EXPECT_LE(arrowTop + skin::spriteRect(arrows[spot.side]).height, kTopAreaBottom) << "destination " << dest;
+            for (int palette = 0; palette < kPaletteCount; ++palette) {
+                const LabelRectangle label = labelRectangle(console, dest, palette);
+                const int top = label.top, height = label.bottom - label.top;
+                EXPECT_GE(top, kDragStripBottom) << "destination " << dest << " palette " << palette;
+                EXPECT_LE(top + height, kTopAreaBottom) << "destination " << dest << " palette " << palette;
+            }
+        }
     }
 }
 

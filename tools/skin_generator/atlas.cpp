@@ -130,18 +130,23 @@ void stickClickIcon(cairo_t* cr, const std::string& label) {
     drawText(cr, label, 13.5, 15, 8, Weight::Bold, kText);
 }
 
-// Right stick pushed one way: the stick cap with an accent arrow on that side.
+// Right stick pushed one way: the cap moved off centre with an accent arrow on that side, over
+// the ring of its travel.
 void stickDirectionIcon(cairo_t* cr, double angle) {
     iconTile(cr, 27, 30);
-    disc(cr, 13.5, 15, 7);
-    verticalGradient(cr, 8, 22, rgb(0x5C646F), rgb(0x3C434C));
-    cairo_fill_preserve(cr);
+    disc(cr, 13.5, 15, 9.5);
     setColour(cr, kInk);
-    cairo_set_line_width(cr, 1.0);
-    cairo_stroke(cr);
-    drawText(cr, "R", 13.5, 15, 8, Weight::Bold, kText);
+    cairo_fill(cr);
+    const double capX = 13.5 + std::cos(angle) * 2.5, capY = 15 + std::sin(angle) * 2.5;
+    disc(cr, capX, capY, 6.5);
+    verticalGradient(cr, capY - 7, capY + 7, rgb(0x6A737F), rgb(0x434A53));
+    cairo_fill(cr);
+    drawText(cr, "R", capX, capY, 7.5, Weight::Bold, kText);
     setColour(cr, kAccent);
-    chevron(cr, 13.5 + std::cos(angle) * 10.5, 15 + std::sin(angle) * 10.5, 3.2, angle);
+    cairo_set_line_width(cr, 2.0);
+    cairo_arc(cr, 13.5, 15, 9.5, angle - 0.7, angle + 0.7);
+    cairo_stroke(cr);
+    chevron(cr, 13.5 + std::cos(angle) * 11, 15 + std::sin(angle) * 11, 3.4, angle);
     cairo_fill(cr);
 }
 
