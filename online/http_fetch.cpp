@@ -30,8 +30,20 @@ bool startsWithDeclaration(std::string_view text) {
 
 }  // namespace
 
-std::string settingsDocumentUrl() { return std::string("http://") + KESTREL_SERVER + "/kestrel/settings.xml"; }
-std::string defaultSupportUrl() { return std::string("http://") + KESTREL_SERVER + "/support/"; }
+namespace {
+
+// The build may name a bare host ("example.org") or a whole base ("https://example.org/").
+std::string serverBase() {
+    std::string base = KESTREL_SERVER;
+    if (base.find("://") == std::string::npos) base = "http://" + base;
+    while (!base.empty() && base.back() == '/') base.pop_back();
+    return base;
+}
+
+}  // namespace
+
+std::string settingsDocumentUrl() { return serverBase() + "/kestrel/settings.xml"; }
+std::string defaultSupportUrl() { return serverBase() + "/support/"; }
 
 int fetchSettingsDocument(HttpTransport& http, Log& log, std::string& documentText) {
     std::vector<std::uint8_t> staging(kSettingsDocumentLimit);

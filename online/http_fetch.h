@@ -17,8 +17,8 @@ constexpr std::size_t kSettingsDocumentLimit = 65536;
 constexpr const char* kSettingsDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>";
 constexpr std::size_t kSettingsDeclarationLength = 39;
 
-// "http://<KESTREL_SERVER>/kestrel/settings.xml" and "http://<KESTREL_SERVER>/support/"; the
-// host is chosen at build time.
+// "<server>/kestrel/settings.xml" and "<server>/support/", the server chosen at build time
+// (KESTREL_SERVER: a host, taken as http, or a base URL with its scheme).
 std::string settingsDocumentUrl();
 std::string defaultSupportUrl();
 
