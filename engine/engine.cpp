@@ -333,14 +333,14 @@ bool HGE_Impl::System_Start() {
             continue;
         }
         const std::uint32_t dt = platform_->ticks() - lastFrameTime_;
-        // A yield rather than a 1 ms sleep when the frame is due within 3 ms: a sleep may
-        // overshoot, and the frame would come late.
         if (dt < 1) {
             platform_->sleep(0);
             continue;
         }
+        // Millisecond sleeps here are close to exact, so the loop sleeps right up to the
+        // frame instead of spinning through its last few milliseconds.
         if (dt < framePeriod_) {
-            platform_->sleep(dt + 3 < framePeriod_ ? 1 : 0);
+            platform_->sleep(1);
             continue;
         }
 

@@ -460,6 +460,61 @@ TEST(EngineDeviceNotices, InjectedArrivalAndRemovalReachTheHookAsDeviceChanges) 
     EXPECT_EQ(seen[1].wparam, kDeviceRemoveComplete);
 }
 
+TEST(EngineDeviceNotices, UdevMonitorNeverBlocksWhenNothingHappens) {
+    RecordingLog log;
+    auto source = createUdevNoticeSource(log);
+    if (!source) {
+        // A sandbox without netlink: the failure is logged, not hidden.
+        EXPECT_FALSE(log.lines().empty());
+        return;
+    }
+    EXPECT_FALSE(source->poll().has_value());
+}
+
+TEST(EngineDeviceNotices, RegistrationWithoutAnySourceFailsWithAnErrorText) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    world.hge()->System_SetDeviceNoticeSource(nullptr);
+    if (world.hge()->System_RegisterDeviceNotification()) return;  // a udev monitor was made
+    EXPECT_STREQ(world.hge()->System_GetErrorText(), "Can't register device notification");
+}
+
+// ---- Window events -----------------------------------------------------------------------
+
+TEST(EngineWindowEvents, FocusChangesCallTheirFunctionsOnceAndExposeRedraws) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    int lost = 0, gained = 0, renders = 0;
+    world.hge()->System_SetFuncState(kStateFocusLostFunc, [&] { return ++lost, false; });
+    world.hge()->System_SetFuncState(kStateFocusGainFunc, [&] { return ++gained, false; });
+    world.hge()->System_SetFuncState(kStateRenderFunc, [&] { return ++renders, false; });
+    const auto event = [](Type type) {
+        PlatformEvent e;
+        e.type = type;
+        return e;
+    };
+    world.platform().queueEvent(event(Type::kFocusLost));
+    world.platform().queueEvent(event(Type::kMinimised));
+    world.platform().queueEvent(event(Type::kFocusGained));
+    world.platform().queueEvent(event(Type::kExposed));
+    world.runFrames(1);
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(gained, 1);
+    EXPECT_EQ(renders, 2);  // the expose and the frame
+}
+
+TEST(EngineWindowEvents, WindowCanBeMovedForTitleBarDragging) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    world.hge()->System_MoveWindow(140, 90, 800, 600);
+    int left = 0, top = 0, width = 0, height = 0;
+    ASSERT_TRUE(world.hge()->System_GetWindowRect(&left, &top, &width, &height));
+    EXPECT_EQ(left, 140);
+    EXPECT_EQ(top, 90);
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(height, 600);
+}
+
 // ---- Splash ------------------------------------------------------------------------------
 
 TEST(EngineSplash, AlphaRampsUpHoldsAndFades) {
