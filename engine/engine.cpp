@@ -255,6 +255,7 @@ bool HGE_Impl::System_Initiate(bool withCaption) {
     spec.width = screenWidth_;
     spec.height = screenHeight_;
     spec.withCaption = withCaption;
+    spec.vsync = fpsState_ < 0;
     std::string reason;
     if (!platform_->createWindow(spec, reason)) {
         postError("Can't create window");

@@ -43,6 +43,7 @@ struct WindowSpec {
     int width = 800;
     int height = 600;
     bool withCaption = false;
+    bool vsync = false;   // present waits for the display's refresh
 };
 
 class Platform {

@@ -102,8 +102,9 @@ public:
             error = SDL_GetError();
             return false;
         }
-        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-        if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+        const Uint32 vsync = spec.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | vsync);
+        if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, vsync);
         if (renderer_ == nullptr) {
             error = SDL_GetError();
             SDL_DestroyWindow(window_);
