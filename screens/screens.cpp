@@ -135,20 +135,21 @@ void Screens::destroyPanels() {
     windowPanel_.reset();
 }
 
-void Screens::enableWheelPanels(bool withConsole) {
-    if (withConsole && consolePanel_) consolePanel_->setState(true, true);
-    if (mainPanel_) mainPanel_->setState(true, true);
-    if (sensitivityPanel_) sensitivityPanel_->setState(true, true);
+void Screens::setConsolePanelEnabled(bool enabled) {
+    if (consolePanel_) consolePanel_->setState(enabled, true);
 }
 
-void Screens::disableWheelPanels() {
-    if (consolePanel_) consolePanel_->setState(false, true);
-    if (mainPanel_) mainPanel_->setState(false, true);
-    if (sensitivityPanel_) sensitivityPanel_->setState(false, true);
-    // A drag cut short by the removal would otherwise drop wherever the pointer happens to be
-    // on the first frame after the wheel is back.
+void Screens::setMainControlsPanelEnabled(bool enabled) {
+    if (mainPanel_) mainPanel_->setState(enabled, true);
+    if (enabled) return;
+    // A drag cut short by a removal would otherwise drop wherever the pointer happens to be on
+    // the first frame after the wheel is back.
     drag_.dragging = false;
     captured_ = false;
+}
+
+void Screens::setSensitivityPanelEnabled(bool enabled) {
+    if (sensitivityPanel_) sensitivityPanel_->setState(enabled, true);
 }
 
 // ---- SettingsWidgets -----------------------------------------------------------------------

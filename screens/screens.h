@@ -30,6 +30,7 @@
 #include "ui/pointer.h"
 #include "ui/tween.h"
 #include "ui/ui_panel.h"
+#include "wheel/hotplug.h"
 
 namespace kestrel {
 
@@ -97,7 +98,7 @@ struct ScreenContext {
     ScreenStates& states;
 };
 
-class Screens final : public SettingsWidgets {
+class Screens final : public SettingsWidgets, public WheelPanels {
 public:
     explicit Screens(const ScreenContext& context);
     ~Screens() override;
@@ -120,15 +121,14 @@ public:
     void setPresetList(PresetListScreen* presets) { presets_ = presets; }
     // Font for the one-line hint inside the no-wheel box; none draws no hint.
     void setHintFont(BitmapFont* font) { hintFont_ = font; }
-    void setNoWheelHint(std::string hint) { noWheelHint_ = std::move(hint); }
     const std::string& noWheelHint() const { return noWheelHint_; }
 
-    // ---- Wheel arrival and removal ----
-    // Main controls and Sensitivity panels on; the console panel too unless the screen
-    // returns to the Sensitivity page.
-    void enableWheelPanels(bool withConsole);
-    // All three off; a drag in progress is dropped, so nothing lands when the wheel returns.
-    void disableWheelPanels();
+    // ---- WheelPanels: wheel arrival and removal ----
+    void setConsolePanelEnabled(bool enabled) override;
+    // Disabling also drops a drag in progress, so nothing lands when the wheel returns.
+    void setMainControlsPanelEnabled(bool enabled) override;
+    void setSensitivityPanelEnabled(bool enabled) override;
+    void setNoWheelHint(const std::string& text) override { noWheelHint_ = text; }
 
     // ---- SettingsWidgets ----
     void setSensitivityAngles(float lower, float upper) override;

@@ -26,14 +26,18 @@ void ScreenWorld::connectWheel() {
     }
     model.decodeImage(image, screens, true);
     states.ScreenState = states.DetachedState;
-    screens.enableWheelPanels(states.ScreenState != kScreenSensitivityPage);
+    if (states.ScreenState != kScreenSensitivityPage) screens.setConsolePanelEnabled(true);
+    screens.setMainControlsPanelEnabled(true);
+    screens.setSensitivityPanelEnabled(true);
     flags.WheelConnected = true;
 }
 
 void ScreenWorld::removeWheel() {
     states.DetachedState = states.ScreenState;
     states.ScreenState = kScreenNoWheel;
-    screens.disableWheelPanels();
+    screens.setConsolePanelEnabled(false);
+    screens.setMainControlsPanelEnabled(false);
+    screens.setSensitivityPanelEnabled(false);
     flags.WheelConnected = false;
 }
 
