@@ -194,6 +194,8 @@ void Screens::stepPageSlide() {
         if (consolePanel_) consolePanel_->setState(true, true);
     } else {
         states.ScreenState = kScreenSensitivityPage;
+        // A wheel that returned mid-slide had the console panel switched back on.
+        if (consolePanel_) consolePanel_->setState(false, true);
     }
 }
 

@@ -206,7 +206,7 @@ private:
     int pendingConsoleMode_ = 0;
 
     std::string supportUrl_;
-    std::string aboutText_;
+    std::string aboutText_ = "Kestrel Customiser Setup 1.1";
     PresetListScreen* presets_ = nullptr;
     BitmapFont* hintFont_ = nullptr;
     std::string noWheelHint_;

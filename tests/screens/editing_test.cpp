@@ -162,6 +162,20 @@ TEST_F(ScreenEditing, SensitivityTabSlidesBothPagesAndBack) {
     EXPECT_TRUE(world.screens.consolePanel()->child(0).enabled());
 }
 
+TEST_F(ScreenEditing, WheelReturningMidSlideStillEndsOnTheSensitivityPageWithoutConsoleChoice) {
+    clickWidget(layout::kPageTabs[1]);
+    for (int i = 0; i < 10; ++i) world.frame(0, 0, false);
+    world.removeWheel();
+    world.frame(0, 0, false);
+    EXPECT_EQ(world.states.ScreenState, kScreenNoWheel);
+    world.connectWheel();
+    EXPECT_EQ(world.states.ScreenState, kScreenSlideToSensitivity);
+    world.runUntilStateIsNot(kScreenSlideToSensitivity);
+    EXPECT_EQ(world.states.ScreenState, kScreenSensitivityPage);
+    EXPECT_EQ(world.screens.pages().mainOffset, -800);
+    EXPECT_FALSE(world.screens.consolePanel()->child(0).enabled());
+}
+
 TEST_F(ScreenEditing, TabOfThePageShownAndCheckOfTheActiveConsoleDoNothing) {
     clickWidget(layout::kPageTabs[0]);
     EXPECT_EQ(world.states.ScreenState, kScreenMainPage);
