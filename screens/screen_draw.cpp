@@ -16,6 +16,8 @@ constexpr int kDimmed = 128;
 constexpr std::uint32_t kSeparatorDark = 0xFF000000;
 constexpr std::uint32_t kSeparatorLight = 0xFF4C4C4C;
 constexpr std::uint32_t kHintColour = 0xFFFFC000;
+constexpr int kHintLineHeight = 26;
+constexpr int kHintMargin = 30;
 constexpr float kLineDepth = 0.5f;
 constexpr int kSeparatorTop = 414;
 constexpr int kSeparatorBottom = 593;
@@ -180,10 +182,23 @@ void Screens::drawOverlay() {
     switch (state) {
     case kScreenNoWheel: {
         const auto [size, c] = centred(skin::kConnectIllustration);
-        skin_.drawFrameBox(size.width + 60, size.height + 92, c.x - 30, c.y - 130);
+        int boxWidth = size.width + 60;
+        int boxHeight = size.height + 92;
+        int boxX = c.x - 30;
+        const bool hint = hintFont_ && !noWheelHint_.empty();
+        if (hint) {
+            // The hint gets a line of its own under the message, and the box widens to hold it.
+            boxHeight += kHintLineHeight;
+            const int textWidth = static_cast<int>(hintFont_->stringWidth(noWheelHint_.c_str())) + 2 * kHintMargin;
+            if (textWidth > boxWidth) {
+                boxWidth = textWidth;
+                boxX = (layout::kScreenWidth - boxWidth) / 2;
+            }
+        }
+        skin_.drawFrameBox(boxWidth, boxHeight, boxX, c.y - 130);
         skin_.drawAt(skin::kConnectIllustration, kOpaque, static_cast<float>(c.x), static_cast<float>(c.y - 100));
         skin_.drawAt(skin::kConnectMessage, kOpaque, layout::kScreenWidth / 2.0f, static_cast<float>(c.y + 129));
-        drawNoWheelHint(layout::kScreenWidth / 2, c.y + 146);
+        if (hint) drawNoWheelHint(layout::kScreenWidth / 2, c.y + 150);
         break;
     }
     case kScreenSaving:

@@ -12,6 +12,7 @@
 #include "engine/png_image.h"
 #include "screens/main_layout.h"
 #include "tests/screens/screen_world.h"
+#include "wheel/hotplug.h"
 
 namespace kestrel {
 namespace {
@@ -93,13 +94,14 @@ TEST_F(ScreenDrawing, NoWheelShowsTheConnectBoxOverTheDimmedScreen) {
     EXPECT_LT(spriteMatch(world, skin::kLogo, 548, 502), 0.5) << "the main screen is dimmed";
 }
 
-TEST_F(ScreenDrawing, NoWheelHintIsWrittenInsideTheBox) {
+TEST_F(ScreenDrawing, NoWheelHintIsWrittenInsideTheBoxWhichGrowsToHoldIt) {
     world.render();
     const auto c = centredBox(skin::kConnectIllustration);
+    const int hintTop = c.y + 150;
     auto litPixels = [&] {
         int lit = 0;
-        for (int y = c.y + 146; y < c.y + 166; ++y) {
-            for (int x = 250; x < 550; ++x) lit += (world.pixel(x, y) >> 8 & 0xFF) > 0x90;
+        for (int y = hintTop; y < hintTop + 20; ++y) {
+            for (int x = 150; x < 650; ++x) lit += (world.pixel(x, y) >> 8 & 0xFF) > 0x90;
         }
         return lit;
     };
@@ -107,9 +109,14 @@ TEST_F(ScreenDrawing, NoWheelHintIsWrittenInsideTheBox) {
     auto font = loadEmbeddedFont("myriad_16s");
     ASSERT_TRUE(font);
     world.screens.setHintFont(font.get());
-    world.screens.setNoWheelHint("The wheel is plugged in but this user may not open it");
+    world.screens.setNoWheelHint(kPermissionHint);
     screenshot("no-wheel-hint");
     EXPECT_GT(litPixels(), without + 50);
+    // Just outside both ends of the text, and below it, the box is still there.
+    const int half = static_cast<int>(font->stringWidth(kPermissionHint)) / 2;
+    EXPECT_TRUE(closeRgb(world.pixel(400 - half - 8, hintTop + 8), frameCentrePixel()));
+    EXPECT_TRUE(closeRgb(world.pixel(400 + half + 8, hintTop + 8), frameCentrePixel()));
+    EXPECT_TRUE(closeRgb(world.pixel(400, hintTop + 24), frameCentrePixel()));
     world.screens.setHintFont(nullptr);
 }
 
