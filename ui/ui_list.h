@@ -65,7 +65,10 @@ public:
     void layoutScrollBar(int scrollBarWidth, int maximumThumb, int minimumThumb);
 
     int lineCount() const { return static_cast<int>(lines_.size()); }
-    std::intptr_t lineData(int index) const { return lines_[index]; }
+    // 0 for an index without a line (selected and hovered indexes may be such).
+    std::intptr_t lineData(int index) const {
+        return index >= 0 && index < lineCount() ? lines_[index] : 0;
+    }
     int selectedIndex() const { return selected_; }
     int hoveredIndex() const { return hovered_; }
     int firstVisibleLine() const { return first_; }

@@ -144,6 +144,7 @@ TEST(UIList, ClickSelectsTheRowOnScreenEvenBelowTheLastLine) {
     ListWorld w(3);
     w.mouse.click(200, kY + 3 * kRow + 5);
     EXPECT_EQ(w.list->selectedIndex(), 3);
+    EXPECT_EQ(w.list->lineData(w.list->selectedIndex()), 0);
     w.mouse.click(200, kY + 1 * kRow + 5);
     EXPECT_EQ(w.list->selectedIndex(), 1);
     auto records = w.draw();
