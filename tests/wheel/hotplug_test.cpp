@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <deque>
 #include <random>
 #include <set>
 #include <algorithm>
@@ -297,27 +296,11 @@ TEST(Connection, HookIgnoresArrivalWhileConnectedAndRemovalWhileNot) {
     EXPECT_TRUE(world.log.lines().empty());
 }
 
-// Notices queued by the test, as the udev monitor would deliver them.
-class ScriptedNotices final : public DeviceNoticeSource {
-public:
-    explicit ScriptedNotices(std::deque<DeviceNotice>& queue) : queue_(queue) {}
-    std::optional<DeviceNotice> poll() override {
-        if (queue_.empty()) return std::nullopt;
-        DeviceNotice notice = queue_.front();
-        queue_.pop_front();
-        return notice;
-    }
-
-private:
-    std::deque<DeviceNotice>& queue_;
-};
-
 TEST(Connection, EngineNoticesReachTheHookThroughTheFrameLoop) {
     WheelWorld world;
     world.wheel.unplug();
     HeadlessEngine engine;
-    std::deque<DeviceNotice> notices;
-    engine.hge()->System_SetDeviceNoticeSource(std::make_unique<ScriptedNotices>(notices));
+    engine.hge()->System_SetDeviceNoticeSource(world.wheel.noticeSource());
     engine.hge()->System_SetHookState(kStateMessageHook, makeDeviceChangeHook(world.hotPlug));
     ASSERT_TRUE(engine.initiate());
 
@@ -326,12 +309,16 @@ TEST(Connection, EngineNoticesReachTheHookThroughTheFrameLoop) {
     EXPECT_EQ(world.log.lines().at(1), "Notification success");
 
     world.wheel.plug();
-    notices.push_back({DeviceNotice::Kind::kArrival, "/dev/hidraw4"});
+    ASSERT_TRUE(engine.runFrames(1));
+    EXPECT_TRUE(world.flags.WheelConnected);
+
+    // A mouse coming and going in between is looked at and changes nothing.
+    world.wheel.addDevice({"sim:mouse", 0x046D, 0xC077, 0x0100});
+    world.wheel.removeDevice("sim:mouse");
     ASSERT_TRUE(engine.runFrames(1));
     EXPECT_TRUE(world.flags.WheelConnected);
 
     world.wheel.unplug();
-    notices.push_back({DeviceNotice::Kind::kRemoval, "/dev/hidraw4"});
     ASSERT_TRUE(engine.runFrames(1));
     EXPECT_FALSE(world.flags.WheelConnected);
     EXPECT_EQ(world.screens.ScreenState, kScreenNoWheel);

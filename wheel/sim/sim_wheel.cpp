@@ -221,6 +221,13 @@ struct SimWheel::Internals {
         return 0;
     }
 
+    static std::optional<DeviceNotice> nextNotice() {
+        if (gCurrent == nullptr || gCurrent->notices_.empty()) return std::nullopt;
+        DeviceNotice notice = std::move(gCurrent->notices_.front());
+        gCurrent->notices_.pop_front();
+        return notice;
+    }
+
     static const std::wstring& manufacturer() { return gCurrent->manufacturer_; }
     static const std::wstring& product() { return gCurrent->product_; }
     static const std::wstring& serial() { return gCurrent->serial_; }
@@ -275,6 +282,40 @@ SimWheel::~SimWheel() {
 
 SimWheel* SimWheel::current() { return gCurrent; }
 
+namespace {
+
+// Reads the notices of whichever wheel is on the bus when polled, so it may outlive one.
+class SimNoticeSource final : public DeviceNoticeSource {
+public:
+    std::optional<DeviceNotice> poll() override { return SimWheel::Internals::nextNotice(); }
+};
+
+}  // namespace
+
+std::unique_ptr<DeviceNoticeSource> SimWheel::noticeSource() {
+    noticesWanted_ = true;
+    return std::make_unique<SimNoticeSource>();
+}
+
+void SimWheel::notify(DeviceNotice::Kind kind, const std::string& path) {
+    if (noticesWanted_) notices_.push_back({kind, path});
+}
+
+void SimWheel::plug() {
+    if (!present_) notify(DeviceNotice::Kind::kArrival, path_);
+    present_ = true;
+}
+
+void SimWheel::unplug() {
+    if (present_) notify(DeviceNotice::Kind::kRemoval, path_);
+    present_ = false;
+}
+
+void SimWheel::addDevice(SimDevice device) {
+    notify(DeviceNotice::Kind::kArrival, device.path);
+    others_.push_back(std::move(device));
+}
+
 void SimWheel::setIds(unsigned short vendorId, unsigned short productId) {
     vendorId_ = vendorId;
     productId_ = productId;
@@ -287,7 +328,9 @@ void SimWheel::setStrings(std::wstring manufacturer, std::wstring product, std::
 }
 
 void SimWheel::removeDevice(const std::string& path) {
-    std::erase_if(others_, [&](const SimDevice& device) { return device.path == path; });
+    if (std::erase_if(others_, [&](const SimDevice& device) { return device.path == path; }) > 0) {
+        notify(DeviceNotice::Kind::kRemoval, path);
+    }
 }
 
 std::vector<std::vector<std::uint8_t>> SimWheel::writtenReports() const {

@@ -8,9 +8,12 @@
 // the next 771 reports into flash; anything else is ignored. Every open, close, report written
 // and report read is kept in the transcript, which is what tests assert on.
 #include "config/nvm_image.h"
+#include "engine/hge.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,9 +53,13 @@ public:
 
     // Presence, at any time: unplugging closes nothing, but every handle then fails as a pulled
     // cable does.
-    void plug() { present_ = true; }
-    void unplug() { present_ = false; }
+    void plug();
+    void unplug();
     bool present() const { return present_; }
+
+    // Arrival and removal notices for the engine (System_SetDeviceNoticeSource), raised from then
+    // on by plug(), unplug(), addDevice() and removeDevice(), as the udev monitor would.
+    std::unique_ptr<DeviceNoticeSource> noticeSource();
 
     void setIds(unsigned short vendorId, unsigned short productId);
     void setPath(std::string path) { path_ = std::move(path); }  // e.g. "/dev/hidraw3" for a "real" wheel
@@ -80,7 +87,7 @@ public:
     // Every open of the wheel fails with this errno (EACCES: the hidraw node is not ours); 0 ends it.
     void denyOpen(int errorNumber) { denyOpenErrno_ = errorNumber; }
 
-    void addDevice(SimDevice device) { others_.push_back(std::move(device)); }
+    void addDevice(SimDevice device);
     void removeDevice(const std::string& path);
 
     const std::vector<SimEvent>& transcript() const { return transcript_; }
@@ -126,6 +133,10 @@ private:
 
     std::vector<SimDevice> others_;
     std::vector<SimEvent> transcript_;
+
+    void notify(DeviceNotice::Kind kind, const std::string& path);
+    bool noticesWanted_ = false;
+    std::deque<DeviceNotice> notices_;
 };
 
 }  // namespace kestrel::sim
