@@ -15,6 +15,9 @@ struct FetchLimits {
     // No byte for this long (while waiting for the answer or inside the body) ends the transfer,
     // so a stalled server can never freeze the single-threaded program.
     std::chrono::milliseconds stallTimeout{20000};
+    // A server that trickles bytes (never quite stalling) is cut off below this average rate.
+    long lowSpeedBytesPerSecond = 16;
+    std::chrono::seconds lowSpeedTime{30};
     long maximumRedirects = 10;
 };
 
