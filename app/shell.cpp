@@ -1,0 +1,108 @@
+#include "app/shell.h"
+
+#include <SDL.h>
+
+#include <array>
+#include <cctype>
+#include <string>
+
+namespace kestrel {
+
+namespace {
+
+struct ShellOpenError {
+    int code;
+    const char* line;
+};
+
+constexpr std::array<ShellOpenError, 12> kShellOpenErrors{{
+    {2, "Open %s - Error ERROR_FILE_NOT_FOUND"},
+    {3, "Open %s - Error ERROR_PATH_NOT_FOUND"},
+    {5, "Open %s - Error SE_ERR_ACCESSDENIED"},
+    {8, "Open %s - Error SE_ERR_OOM"},
+    {11, "Open %s - Error ERROR_BAD_FORMAT"},
+    {26, "Open %s - Error SE_ERR_SHARE"},
+    {27, "Open %s - Error SE_ERR_ASSOCINCOMPLETE"},
+    {28, "Open %s - Error SE_ERR_DDETIMEOUT"},
+    {29, "Open %s - Error SE_ERR_DDEFAIL"},
+    {30, "Open %s - Error SE_ERR_DDEBUSY"},
+    {31, "Open %s - Error SE_ERR_NOASSOC"},
+    {32, "Open %s - Error SE_ERR_DLLNOTFOUND"},
+}};
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void Shell::showMessage(MessageBoxIcon icon, std::string_view, std::string_view text) {
+    ask(text, MessageBoxButtons::kOk, icon == MessageBoxIcon::Error ? PromptIcon::Error : PromptIcon::Information);
+}
+
+bool isWebUrl(std::string_view url) {
+    std::string_view rest;
+    if (startsWithIgnoringCase(url, "http://")) {
+        rest = url.substr(7);
+    } else if (startsWithIgnoringCase(url, "https://")) {
+        rest = url.substr(8);
+    } else {
+        return false;
+    }
+    if (rest.empty() || rest.front() == '/') return false;  // no host
+    // A space or control character cannot be part of a URL the opener would read as one.
+    for (const char c : url) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7F) return false;
+    }
+    return true;
+}
+
+const char* shellOpenErrorLine(int code) {
+    for (const ShellOpenError& error : kShellOpenErrors) {
+        if (error.code == code) return error.line;
+    }
+    return nullptr;
+}
+
+MessageBoxResult SdlShell::ask(std::string_view text, MessageBoxButtons buttons, PromptIcon icon) {
+    // Button ids are the answers; Return presses the default, Escape the cancel button.
+    const SDL_MessageBoxButtonData okButtons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"}};
+    const SDL_MessageBoxButtonData yesNoButtons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 2, "No"}};
+    const std::string message(text);
+    const std::string title(kMessageBoxTitle);
+    SDL_MessageBoxData data{};
+    switch (icon) {
+    case PromptIcon::Error: data.flags = SDL_MESSAGEBOX_ERROR; break;
+    case PromptIcon::Information: data.flags = SDL_MESSAGEBOX_INFORMATION; break;
+    case PromptIcon::Question: data.flags = SDL_MESSAGEBOX_INFORMATION; break;  // SDL has no question icon
+    }
+    data.window = static_cast<SDL_Window*>(hge_.System_GetWindowState(kStateWindow));
+    data.title = title.c_str();
+    data.message = message.c_str();
+    const bool yesNo = buttons == MessageBoxButtons::kYesNo;
+    data.numbuttons = yesNo ? 2 : 1;
+    data.buttons = yesNo ? yesNoButtons : okButtons;
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        hge_.System_WriteLog("MessageBox : %s", SDL_GetError());
+        pressed = -1;
+    }
+    if (!yesNo) return MessageBoxResult::kOk;
+    // A box that could not be shown or was closed otherwise counts as No, as any answer but Yes.
+    return pressed == 1 ? MessageBoxResult::kYes : MessageBoxResult::kNo;
+}
+
+int SdlShell::openUrl(const std::string& url) {
+    if (!isWebUrl(url)) return kShellOpenNoAssociation;
+    return SDL_OpenURL(url.c_str()) == 0 ? kShellOpenSucceeded : kShellOpenFileNotFound;
+}
+
+}  // namespace kestrel
