@@ -341,7 +341,7 @@ bool HGE_Impl::System_Start() {
         // Millisecond sleeps here are close to exact, so the loop sleeps right up to the
         // frame instead of spinning through its last few milliseconds.
         if (dt < framePeriod_) {
-            platform_->sleep(1);
+            platform_->sleep(dt + 1 < framePeriod_ ? framePeriod_ - dt - 1 : 1);
             continue;
         }
 
@@ -351,7 +351,12 @@ bool HGE_Impl::System_Start() {
         if (frameDelta_ > 0.2f)
             frameDelta_ = framePeriod_ != 0 ? static_cast<float>(framePeriod_) / 1000.0f : 0.01f;
         totalTime_ += frameDelta_;
-        lastFrameTime_ = platform_->ticks();
+        // Frames are due on a fixed grid, so a wake-up that comes a millisecond late does not
+        // push every later frame back; after a stall the grid starts again from now.
+        if (framePeriod_ != 0 && dt < 2 * framePeriod_)
+            lastFrameTime_ += framePeriod_;
+        else
+            lastFrameTime_ = platform_->ticks();
         if (lastFrameTime_ - lastFpsTime_ > 1000) {
             fps_ = frameCounter_;
             frameCounter_ = 0;
