@@ -212,7 +212,6 @@ class Demo:
                                         stdout=subprocess.DEVNULL,
                                         stderr=open(self.stderr_path, "wb"))
         self.window = None
-        self.answered = set()
 
     # -- what the program shows ---------------------------------------------------------------
     def log_lines(self):
@@ -290,16 +289,18 @@ class Demo:
 
     def answer_message_box(self, key, timeout=15):
         """Waits for a message box the program has not shown before and answers it with a key."""
-        def new_box():
+        def any_box():
             self.check_running()
-            boxes = [b for b in self.server.message_boxes() if b not in self.answered]
+            boxes = self.server.message_boxes()
             return boxes[0] if boxes else None
-        box = wait_until(new_box, timeout, f'a message box titled "{TITLE}"')
-        self.answered.add(box)
+        box = wait_until(any_box, timeout, f'a message box titled "{TITLE}"')
         # The box may be listed a moment before it is mapped, and focus needs a mapped window.
         wait_until(lambda: self.server.run("xdotool", "windowfocus", box, check_result=False) == ""
                    and self._focused(box), 5, "focus on the message box")
         self.xdotool("key", key)
+        # X reuses window ids, so the next box may carry this one's: wait until this one is gone.
+        wait_until(lambda: self.process.poll() is not None or box not in self.server.message_boxes(),
+                   5, "the answered message box to close")
 
     def _focused(self, window_id):
         focused = self.server.run("xdotool", "getwindowfocus", check_result=False).strip()
