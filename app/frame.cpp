@@ -95,7 +95,6 @@ void FrameLoop::openDownloadPage() {
 
 void FrameLoop::sampleMouse() {
     HGE& hge = context_.hge;
-    hge.System_GetCursorScreenPos(&cursorX_, &cursorY_);
     mouse_ = MouseSample{};
     if (!hge.Input_MouseInside()) return;
     float x = 0;
@@ -105,6 +104,9 @@ void FrameLoop::sampleMouse() {
     mouse_.y = static_cast<int>(std::trunc(y));
     mouse_.leftHeld = hge.Input_KeyHeld(kKeyLeftButton);
     mouse_.wheelNotches = hge.Input_WheelDelta();
+    // Only a held button can start or continue a drag; the live position is a round trip to
+    // the display server, not worth making 60 times a second for nothing.
+    if (mouse_.leftHeld) hge.System_GetCursorScreenPos(&cursorX_, &cursorY_);
 }
 
 void FrameLoop::dragWindow() {

@@ -341,7 +341,7 @@ bool HGE_Impl::System_Start() {
         // Millisecond sleeps here are close to exact, so the loop sleeps right up to the
         // frame instead of spinning through its last few milliseconds.
         if (dt < framePeriod_) {
-            platform_->sleep(dt + 1 < framePeriod_ ? framePeriod_ - dt - 1 : 1);
+            platform_->sleep(framePeriod_ - dt);
             continue;
         }
 

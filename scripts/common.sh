@@ -5,7 +5,7 @@
 KESTREL_PACKAGES=(
   build-essential cmake pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libhidapi-dev libudev-dev libsdl2-dev libpng-dev zlib1g-dev libcurl4-openssl-dev
+  libhidapi-dev libudev-dev libsdl2-dev libx11-dev libpng-dev zlib1g-dev libcurl4-openssl-dev
   libtinyxml2-dev clang libclang-rt-14-dev
   libfreetype-dev libcairo2-dev fonts-dejavu-core
   xvfb xauth xdotool x11-utils
