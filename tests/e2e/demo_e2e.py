@@ -367,8 +367,14 @@ def scenario_edit_and_save(args, server, workdir):
         check(demo.wait_for_exit() == 0, "Escape did not end the demo with code 0")
         after = demo.memory()
         check(not demo.prompts(), f"unexpected message boxes: {demo.prompts()}")
+        log = demo.log_lines()
     finally:
         demo.close()
+
+    check(log.count("Try To Connect Wheel...") == 1 and log.count("Device Inserted OK") == 1,
+          "the wheel was not connected exactly once")
+    failures = [line for line in log if line.startswith(("UWD :", "WRITE NVM :", "READ NVM :", "Error:"))]
+    check(not failures, f"the log reports failures: {failures}")
 
     type_offset = XBOX_BLOCK + 0x10 + DPAD_UP_CONTROL
     value_offset = XBOX_BLOCK + 0x30 + 2 * DPAD_UP_CONTROL
@@ -482,6 +488,7 @@ def main():
                         help="the window class the desktop entry's StartupWMClass names")
     parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
     args = parser.parse_args()
+    args.demo, args.recorder = os.path.abspath(args.demo), os.path.abspath(args.recorder)
     for tool in ("xdotool", "xwininfo", "xprop"):
         if shutil.which(tool) is None:
             print(f"FAILED: {tool} is not installed (Debian packages xdotool, x11-utils)")
