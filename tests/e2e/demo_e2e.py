@@ -49,6 +49,9 @@ OUTPUT_TYPE_RIGHT_STICK_Y = 21
 RIGHT_STICK_UP_VALUE = 32767
 
 SCREEN_WIDTH, SCREEN_HEIGHT = 800, 600
+# How long a button stays down or up: several frames even on a loaded CI machine, so the program
+# never sees a press and its release in the same frame.
+HOLD = 0.15
 
 
 class Skip(Exception):
@@ -98,7 +101,9 @@ class XServer:
             if not chunk:
                 os.close(read_end)
                 self.close()
-                raise Skip("Xvfb cannot start (see xvfb.log in the work folder)")
+                with open(os.path.join(workdir, "xvfb.log"), errors="replace") as log:
+                    reason = log.read().strip().splitlines()[-1:] or ["no display number reported"]
+                raise Skip(f"Xvfb cannot start ({reason[0]})")
             number += chunk
         os.close(read_end)
         self.display = ":" + number.decode().strip()
@@ -268,20 +273,20 @@ class Demo:
     def click(self, position):
         self.pointer_to(position)
         self.xdotool("mousedown", "1")
-        time.sleep(0.1)
+        time.sleep(HOLD)
         self.xdotool("mouseup", "1")
-        time.sleep(0.1)
+        time.sleep(HOLD)
 
     def drag(self, start, end, steps=8):
         self.pointer_to(start)
         self.xdotool("mousedown", "1")
-        time.sleep(0.1)
+        time.sleep(HOLD)
         for step in range(1, steps + 1):
             self.pointer_to((start[0] + (end[0] - start[0]) * step // steps,
                              start[1] + (end[1] - start[1]) * step // steps))
-        time.sleep(0.1)
+        time.sleep(HOLD)
         self.xdotool("mouseup", "1")
-        time.sleep(0.1)
+        time.sleep(HOLD)
 
     def press_key(self, key):
         self.xdotool("windowfocus", self.main_window())
