@@ -1,0 +1,71 @@
+// What one frame of the application costs on the headless engine with the real main screen:
+// a static screen, where the render function has nothing new to draw, against a screen whose
+// mouse moves every frame. The frame pacing, idle CPU, start time and memory of the running
+// demo are measured by scripts/measure-performance.
+#include <benchmark/benchmark.h>
+
+#include "app/frame.h"
+#include "config/configuration.h"
+#include "engine/headless.h"
+#include "screens/screens.h"
+
+namespace kestrel {
+namespace {
+
+struct SilentShell final : Shell {
+    MessageBoxResult ask(std::string_view, MessageBoxButtons, PromptIcon) override { return MessageBoxResult::kOk; }
+    int openUrl(const std::string&) override { return kShellOpenSucceeded; }
+};
+
+struct ScreensDriver final : ScreenDriver {
+    Screens& screens;
+    explicit ScreensDriver(Screens& s) : screens(s) {}
+    int updateScreen(const MouseSample& mouse) override { return screens.updateScreen(mouse); }
+    void drawScreen() override { screens.drawScreen(); }
+};
+
+struct NoWheel final : WheelActions {
+    int firmwareUpdate() override { return 1; }
+    int writeConfiguration() override { return 1; }
+};
+
+void runFrames(benchmark::State& state, bool moveMouse) {
+    HeadlessEngine engine;
+    engine.initiate();
+    NvmImage image{};
+    ConfigurationModel model;
+    ProgramFlags flags;
+    ScreenStates states;
+    Screens screens({*engine.hge(), engine.log(), model, image, flags, states});
+    screens.createSprites();
+    screens.buildScreen();
+    states.ScreenState = kScreenMainPage;
+    SilentShell shell;
+    std::string url;
+    ScreensDriver driver(screens);
+    NoWheel wheel;
+    FrameLoop loop({*engine.hge(), engine.log(), shell, flags, states, url, driver, wheel});
+    engine.hge()->System_SetFuncState(kStateRenderFunc, [&] { return loop.renderFunction(); });
+    int step = 0;
+    for (auto _ : state) {
+        if (moveMouse) {
+            PlatformEvent move;
+            move.type = PlatformEvent::Type::kMouseMove;
+            move.x = static_cast<float>(300 + (++step % 2));
+            move.y = 300;
+            engine.platform().queueEvent(move);
+        }
+        engine.runFrames(1, [&] { loop.frameFunction(); });
+    }
+    state.counters["drawn"] = static_cast<double>(loop.scenesDrawn());
+    state.counters["skipped"] = static_cast<double>(loop.scenesSkipped());
+}
+
+void BM_StaticScreenFrame(benchmark::State& state) { runFrames(state, false); }
+void BM_ChangingScreenFrame(benchmark::State& state) { runFrames(state, true); }
+
+BENCHMARK(BM_StaticScreenFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ChangingScreenFrame)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace kestrel
