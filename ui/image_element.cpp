@@ -36,15 +36,15 @@ void ImageElement::draw(SpriteSheet& sheet) const {
 
 void ImageElement::layout() {
     drawnX_ = anchorX_;
-    if (align_ & kAlignCentreX) {
+    if (align_ & kImageAlignCentreX) {
         drawnX_ = anchorX_ - width_ / 2;
-    } else if (align_ & kAlignRight) {
+    } else if (align_ & kImageAlignRight) {
         drawnX_ = anchorX_ - width_;
     }
     drawnY_ = anchorY_;
-    if (align_ & kAlignCentreY) {
+    if (align_ & kImageAlignCentreY) {
         drawnY_ = anchorY_ - height_ / 2;
-    } else if (align_ & kAlignBottom) {
+    } else if (align_ & kImageAlignBottom) {
         drawnY_ = anchorY_ - height_;
     }
 }

@@ -7,10 +7,10 @@
 namespace kestrel {
 
 enum ImageAlign : int {
-    kAlignCentreX = 1,  // wins over kAlignRight
-    kAlignCentreY = 2,  // wins over kAlignBottom
-    kAlignRight = 4,
-    kAlignBottom = 8,
+    kImageAlignCentreX = 1,  // wins over kImageAlignRight
+    kImageAlignCentreY = 2,  // wins over kImageAlignBottom
+    kImageAlignRight = 4,
+    kImageAlignBottom = 8,
 };
 
 class ImageElement {

@@ -24,7 +24,7 @@ constexpr std::uint32_t kMirrorArcAlpha = 70;
 constexpr std::uint32_t kArcAlpha = 180;
 
 ImageElement scaledImage(const SpriteSheet& sheet, int sprite, int x, int y, float scale) {
-    ImageElement image(sheet, sprite, x, y, kAlignCentreX | kAlignCentreY);
+    ImageElement image(sheet, sprite, x, y, kImageAlignCentreX | kImageAlignCentreY);
     image.setSize(static_cast<int>(image.width() * scale), static_cast<int>(image.height() * scale));
     return image;
 }
@@ -43,7 +43,7 @@ UIClockSlider::UIClockSlider(SpriteSheet& sheet, UIPanel& capturePanel, int cent
     y_ = centreY;
     for (Handle& handle : handles_) {
         handle.normal = ImageElement(sheet, kDialHandleSprite, centreX, centreY,
-                                     kAlignCentreX | kAlignCentreY);
+                                     kImageAlignCentreX | kImageAlignCentreY);
         handle.hover = scaledImage(sheet, kDialHandleHoverSprite, centreX, centreY, 1.25f);
         handle.hover.setHidden(true);
     }

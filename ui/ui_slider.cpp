@@ -10,7 +10,7 @@ UISlider::UISlider(SpriteSheet& sheet, UIPanel& capturePanel)
     : UIBase(kUITypeSlider),
       sheet_(sheet),
       track_(sheet, kSliderTrackSprite, kSliderX, kSliderY),
-      thumb_(sheet, kSliderThumbSprite, kSliderX, kSliderY, kAlignCentreX),
+      thumb_(sheet, kSliderThumbSprite, kSliderX, kSliderY, kImageAlignCentreX),
       capture_(capturePanel) {
     id_ = kSliderId;
     x_ = kSliderX;

@@ -62,12 +62,12 @@ TEST(ImageElement, AlignmentPlacesTheSpriteAroundItsAnchor) {
     struct Case { int align, x, y; };
     const Case cases[] = {
         {0, 100, 50},
-        {kAlignCentreX, 95, 50},
-        {kAlignRight, 89, 50},
-        {kAlignCentreX | kAlignRight, 95, 50},
-        {kAlignCentreY, 100, 40},
-        {kAlignBottom, 100, 29},
-        {kAlignCentreY | kAlignBottom | kAlignCentreX, 95, 40},
+        {kImageAlignCentreX, 95, 50},
+        {kImageAlignRight, 89, 50},
+        {kImageAlignCentreX | kImageAlignRight, 95, 50},
+        {kImageAlignCentreY, 100, 40},
+        {kImageAlignBottom, 100, 29},
+        {kImageAlignCentreY | kImageAlignBottom | kImageAlignCentreX, 95, 40},
     };
     for (const Case& c : cases) {
         ImageElement image(sheet, 7, 100, 50, c.align);
@@ -79,7 +79,7 @@ TEST(ImageElement, AlignmentPlacesTheSpriteAroundItsAnchor) {
 TEST(ImageElement, DrawsStretchedAtItsAlphaUnlessHidden) {
     FakeSheet sheet;
     sheet.setSize(7, 10, 10);
-    ImageElement image(sheet, 7, 20, 30, kAlignCentreX | kAlignCentreY);
+    ImageElement image(sheet, 7, 20, 30, kImageAlignCentreX | kImageAlignCentreY);
     image.setSize(30, 40);
     image.setAlpha(0.5f);
     image.draw(sheet);
