@@ -9,30 +9,12 @@
 
 #include "app/frame.h"
 #include "engine/headless.h"
+#include "test_doubles.h"
 
 namespace kestrel {
 namespace {
 
-struct RecordingShell final : Shell {
-    std::vector<std::string> texts;
-    std::deque<MessageBoxResult> answers;
-    std::vector<std::string> opened;
-    int openResult = kShellOpenSucceeded;
-
-    MessageBoxResult ask(std::string_view text, MessageBoxButtons buttons, PromptIcon) override {
-        texts.emplace_back(text);
-        if (!answers.empty()) {
-            const MessageBoxResult answer = answers.front();
-            answers.pop_front();
-            return answer;
-        }
-        return buttons == MessageBoxButtons::kOk ? MessageBoxResult::kOk : MessageBoxResult::kNo;
-    }
-    int openUrl(const std::string& url) override {
-        opened.push_back(url);
-        return openResult;
-    }
-};
+using testing::RecordingShell;
 
 struct RecordingScreen final : ScreenDriver {
     ScreenStates* states = nullptr;

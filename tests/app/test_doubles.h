@@ -1,5 +1,5 @@
 #pragma once
-// Stand-ins for the desktop and the network, shared by the start-up and preset list tests.
+// Stand-ins for the desktop and the network, shared by the app's tests.
 #include <cstring>
 #include <deque>
 #include <map>
@@ -16,6 +16,7 @@ struct RecordingShell final : Shell {
     std::vector<std::string> texts;
     std::deque<MessageBoxResult> answers;
     std::vector<std::string> opened;
+    int openResult = kShellOpenSucceeded;
 
     MessageBoxResult ask(std::string_view text, MessageBoxButtons buttons, PromptIcon) override {
         texts.emplace_back(text);
@@ -28,7 +29,7 @@ struct RecordingShell final : Shell {
     }
     int openUrl(const std::string& url) override {
         opened.push_back(url);
-        return kShellOpenSucceeded;
+        return openResult;
     }
 };
 
