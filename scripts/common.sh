@@ -9,13 +9,19 @@ KESTREL_PACKAGES=(
   libtinyxml2-dev clang libclang-rt-14-dev
   libfreetype-dev libcairo2-dev fonts-dejavu-core
   xvfb xauth xdotool x11-utils
-  desktop-file-utils appstream python3
+  desktop-file-utils appstream python3 dpkg-dev
 )
 
+# What ./scripts/package adds to the build's packages to make and check the Debian package.
+KESTREL_PACKAGING_TOOLS=(lintian)
+
+# Installs what is missing of the packages named, or of KESTREL_PACKAGES when none are named.
 kestrel_install_packages() {
+  local wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${KESTREL_PACKAGES[@]}")
   local missing=()
   local package
-  for package in "${KESTREL_PACKAGES[@]}"; do
+  for package in "${wanted[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
