@@ -69,7 +69,6 @@ WheelOutcome WheelSession::failure(std::size_t firstLine, const char* during) {
 }
 
 WheelOutcome WheelSession::read() {
-    const std::size_t firstLine = log_.lineCount();
     OpenResult opened = openWheel();
     WheelOutcome outcome;
     switch (presence(log_, opened)) {
@@ -93,9 +92,10 @@ WheelOutcome WheelSession::read() {
     log_.write("Device version number: %04X", static_cast<unsigned>(identity_.release));
 
     WheelLink link{log_, image_};
+    const std::size_t readLines = log_.lineCount();
     const int read = ReadNVM(link, device);
     opened.device.reset();
-    if (read != 0) return failure(firstLine, "while its configuration was read");
+    if (read != 0) return failure(readLines, "while its configuration was read");
     backups_.wheelRead(identity_.serial, image_);
     return outcome;
 }
