@@ -30,15 +30,31 @@ private:
     Screens& screens_;
 };
 
+// Every write to the wheel, from a save, a reset, a preset or a firmware update, first backs
+// up what the wheel holds; a backup that fails is logged and the write goes ahead.
 class LinkWheelActions final : public WheelActions {
 public:
-    LinkWheelActions(WheelLink link, const FirmwareUpdateOptions& options) : link_(link), options_(options) {}
-    int firmwareUpdate() override { return WheelFirmwareUpdate(link_, options_); }
-    int writeConfiguration() override { return UWD(link_, false); }
+    LinkWheelActions(WheelLink link, const FirmwareUpdateOptions& options, WheelBackups& backups)
+        : link_(link), options_(options), backups_(backups) {}
+    int firmwareUpdate() override {
+        backups_.beforeWrite();
+        return remember(WheelFirmwareUpdate(link_, options_));
+    }
+    int writeConfiguration() override {
+        backups_.beforeWrite();
+        return remember(UWD(link_, false));
+    }
 
 private:
+    // After a successful write the wheel holds the program's image: the next backup is of that.
+    int remember(int result) {
+        if (result == 1) backups_.written(link_.image);
+        return result;
+    }
+
     WheelLink link_;
     const FirmwareUpdateOptions& options_;
+    WheelBackups& backups_;
 };
 
 FetchLimits settingsFetchLimits() {
@@ -74,8 +90,10 @@ int runProgram(ProgramEnvironment& environment) {
     Screens screens({*hge, log, world.model, world.image, world.flags, world.states});
     PresetList presets({*hge, log, screens.skin(), *shell, presetHttp, world.online, world.model, world.image, screens,
                         world.flags, world.states});
+    WheelBackups backups(log, environment.backupRoot);
     HotPlug hotPlug{log, world.image, world.model, screens, world.flags, world.states, screens};
-    LinkWheelActions wheel(WheelLink{log, world.image}, environment.firmware);
+    hotPlug.wheelRead = [&backups](const std::wstring& serial, const NvmImage& image) { backups.wheelRead(serial, image); };
+    LinkWheelActions wheel(WheelLink{log, world.image}, environment.firmware, backups);
     ScreensDriver driver(screens);
     FrameLoop loop({*hge, log, *shell, world.flags, world.states, world.online.downloadLink, driver, wheel});
 

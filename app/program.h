@@ -7,11 +7,13 @@
 //   return runProgram(environment);         // always 0
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "app/shell.h"
+#include "config/backup_store.h"
 #include "config/configuration.h"
 #include "config/nvm_image.h"
 #include "config/program_state.h"
@@ -64,6 +66,8 @@ struct ProgramEnvironment {
     std::unique_ptr<DeviceNoticeSource> noticeSource;
     std::string logFile = kLogFileName;
     FirmwareUpdateOptions firmware;
+    // Where the image each write replaces is kept (config/backup_store.h).
+    std::filesystem::path backupRoot = defaultBackupRoot();
     // Runs at the start of every frame, before the frame function; true ends the loop.
     std::function<bool(ProgramWorld&, HGE&)> beforeFrame;
     // Runs after each scene that was drawn.

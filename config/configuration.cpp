@@ -23,7 +23,9 @@ int saturatingTrunc(double value) {
 }
 
 int angleFromSetting(int setting) { return saturatingTrunc(setting / 32767.0 * kDialMaximumAngle); }
-int settingFromAngle(float angle) { return saturatingTrunc(std::trunc(angle) / 90.0 * 32767); }
+// The smallest setting the dial shows at this angle. Truncating here as well would store a
+// value that reads back one degree lower, so every save would turn the dial down by a degree.
+int settingFromAngle(float angle) { return saturatingTrunc(std::ceil(std::trunc(angle) / 90.0 * 32767)); }
 
 void decodeOutputBlock(const NvmImage& image, int console, Mapping& mapping) {
     const std::size_t block = outputBlockOffset(console);

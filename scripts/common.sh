@@ -9,7 +9,7 @@ KESTREL_PACKAGES=(
   libtinyxml2-dev clang libclang-rt-14-dev
   libfreetype-dev libcairo2-dev fonts-dejavu-core
   xvfb xauth xdotool x11-utils
-  desktop-file-utils appstream python3 dpkg-dev
+  desktop-file-utils appstream python3 dpkg-dev groff-base
 )
 
 # What ./scripts/package adds to the build's packages to make and check the Debian package.

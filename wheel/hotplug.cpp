@@ -113,6 +113,7 @@ void TryToConnectWheel(HotPlug& hotPlug) {
     ok = readString(device, hid_get_serial_number_string, text);
     log.write("Serial Number String: (%d) %ls", static_cast<int>(text[0]), text);
     if (!ok) log.write("String read error");
+    const std::wstring serial = ok ? text : L"";
 
     const int release = hid_get_version_number(device);
     log.write("Device version number: %04X", static_cast<unsigned>(release));
@@ -121,6 +122,7 @@ void TryToConnectWheel(HotPlug& hotPlug) {
 
     WheelLink link{log, hotPlug.image};
     if (ReadNVM(link, device) != 0) return;
+    if (hotPlug.wheelRead) hotPlug.wheelRead(serial, hotPlug.image);
 
     if (hotPlug.image.readU32(0) != kNvmSignature) {
         initialiseBlankImage(hotPlug.image, hotPlug.random().value_or(0));

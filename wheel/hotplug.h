@@ -17,6 +17,7 @@
 #include "engine/log.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -59,6 +60,9 @@ struct HotPlug {
     ScreenStates& screens;
     WheelPanels& panels;
     RandomSource random = systemRandom;
+    // Told of every successful read with the serial the wheel reported and the image exactly as
+    // read (before a blank header is filled in): what the next write will replace.
+    std::function<void(const std::wstring& serial, const NvmImage& image)> wheelRead = nullptr;
 };
 
 struct EnumerationSummary {

@@ -10,6 +10,8 @@ if(TARGET kestrel-customiser)
   install(TARGETS kestrel-customiser RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# Uncompressed: a distribution's packaging compresses man pages its own way.
+install(FILES ${kestrel_app_data}/kestrel-customiser.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${kestrel_app_data}/${KESTREL_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${kestrel_app_data}/${KESTREL_APP_ID}.metainfo.xml

@@ -120,12 +120,12 @@ TEST(ConfigurationSettings, DialAnglesAreTruncatedAndClampedAtTheOuterEnds) {
     }
 }
 
-TEST(ConfigurationSettings, AnglesReadBackTruncated) {
+TEST(ConfigurationSettings, AnglesReadBackAsTheSmallestSettingShownAtThatAngle) {
     struct Case {
         float angle;
         int setting;
     };
-    const Case cases[] = {{90, 32767}, {44, 16019}, {44.9f, 16019}, {0, 0}, {0.99f, 0}, {1, 364}};
+    const Case cases[] = {{90, 32767}, {44, 16020}, {44.9f, 16020}, {0, 0}, {0.99f, 0}, {1, 365}};
     for (const Case& c : cases) {
         FakeSettingsWidgets widgets;
         widgets.lowerAngle = c.angle;
@@ -147,6 +147,24 @@ TEST(ConfigurationSettings, AbsurdDialAnglesSaturateInsteadOfOverflowing) {
     model.readSettings(widgets);
     EXPECT_EQ(model.sensitivityStart, std::numeric_limits<int>::min());
     EXPECT_EQ(model.sensitivityEnd, std::numeric_limits<int>::max());
+}
+
+TEST(ConfigurationSettings, EveryDialAngleSurvivesRepeatedSaves) {
+    for (int angle = 0; angle <= kDialMaximumAngle; ++angle) {
+        FakeSettingsWidgets widgets;
+        widgets.lowerAngle = static_cast<float>(angle);
+        widgets.upperAngle = static_cast<float>(angle);
+        ConfigurationModel model;
+        model.readSettings(widgets);
+        const int stored = model.sensitivityEnd;
+        for (int save = 0; save < 3; ++save) {
+            model.showSettings(widgets);
+            model.readSettings(widgets);
+        }
+        EXPECT_EQ(widgets.upperAngle, static_cast<float>(angle));
+        EXPECT_EQ(model.sensitivityEnd, stored) << "angle " << angle;
+        EXPECT_EQ(model.sensitivityStart, stored) << "angle " << angle;
+    }
 }
 
 TEST(ConfigurationSettings, FullSensitivityRangeSurvivesShowAndRead) {

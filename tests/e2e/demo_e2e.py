@@ -207,10 +207,13 @@ class Demo:
         self.log_path = os.path.join(workdir, f"{name}.log")
         self.memory_path = os.path.join(workdir, f"{name}-memory.bin")
         self.prompts_path = os.path.join(workdir, f"{name}-prompts.jsonl")
+        # Backups before each write land here, never in the home folder of whoever runs the tests.
+        self.state_path = os.path.join(workdir, f"{name}-state")
         env = {k: v for k, v in os.environ.items() if not k.startswith("KESTREL_DEMO_")}
         env.update(DISPLAY=server.display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy",
                    LD_PRELOAD=args.recorder, KESTREL_E2E_PROMPTS=self.prompts_path,
-                   KESTREL_DEMO_LOG=self.log_path, KESTREL_DEMO_MEMORY_OUT=self.memory_path)
+                   KESTREL_DEMO_LOG=self.log_path, KESTREL_DEMO_MEMORY_OUT=self.memory_path,
+                   XDG_STATE_HOME=self.state_path)
         env.update({f"KESTREL_DEMO_{key.upper()}": str(value) for key, value in settings.items()})
         self.stderr_path = os.path.join(workdir, f"{name}.stderr")
         self.process = subprocess.Popen([args.demo], env=env, cwd=workdir,
@@ -238,6 +241,16 @@ class Demo:
                 return [json.loads(line) for line in prompts if line.strip()]
         except FileNotFoundError:
             return []
+
+    def backups(self):
+        """The automatic backups of the demo wheel (serial KD-0001), oldest first, as bytes."""
+        folder = os.path.join(self.state_path, "kestrel", "backups", "KD-0001")
+        names = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+        result = []
+        for name in names:
+            with open(os.path.join(folder, name), "rb") as backup:
+                result.append(backup.read())
+        return result
 
     def memory(self):
         check(os.path.exists(self.memory_path), "the demo wrote no wheel memory on exit")
@@ -371,6 +384,7 @@ def scenario_edit_and_save(args, server, workdir):
         demo.press_key("Escape")
         check(demo.wait_for_exit() == 0, "Escape did not end the demo with code 0")
         after = demo.memory()
+        backups = demo.backups()
         check(not demo.prompts(), f"unexpected message boxes: {demo.prompts()}")
         log = demo.log_lines()
     finally:
@@ -378,6 +392,8 @@ def scenario_edit_and_save(args, server, workdir):
 
     check(log.count("Try To Connect Wheel...") == 1 and log.count("Device Inserted OK") == 1,
           "the wheel was not connected exactly once")
+    check(untouched.backups() == [], "quitting without a save left a backup")
+    check(backups == [before], f"the save left {len(backups)} backups instead of one of the image it replaced")
     failures = [line for line in log if line.startswith(("UWD :", "WRITE NVM :", "READ NVM :", "Error:"))]
     check(not failures, f"the log reports failures: {failures}")
 

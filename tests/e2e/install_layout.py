@@ -83,6 +83,16 @@ def layout(args):
         program = os.path.join(staging, "bin", PROGRAM)
         check(os.path.isfile(program) and os.access(program, os.X_OK), f"no executable bin/{PROGRAM}")
 
+        kestrelctl = os.path.join(staging, "bin", "kestrelctl")
+        check(os.path.isfile(kestrelctl) and os.access(kestrelctl, os.X_OK), "no executable bin/kestrelctl")
+        for page in (f"{PROGRAM}.1", "kestrelctl.1"):
+            path = os.path.join(staging, "share", "man", "man1", page)
+            check(os.path.isfile(path), f"no share/man/man1/{page}")
+            with open(path, "rb") as man_page:
+                check(man_page.read(3) == b".TH", f"share/man/man1/{page} is not an uncompressed man page")
+        completion = os.path.join(staging, "share", "bash-completion", "completions", "kestrelctl")
+        check(os.path.isfile(completion), "no share/bash-completion/completions/kestrelctl")
+
         desktop = os.path.join(staging, "share", "applications", f"{APP_ID}.desktop")
         metainfo = os.path.join(staging, "share", "metainfo", f"{APP_ID}.metainfo.xml")
         check(os.path.isfile(desktop), f"no share/applications/{APP_ID}.desktop")

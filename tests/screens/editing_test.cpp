@@ -226,12 +226,13 @@ TEST_F(ScreenEditing, AssignSettingCommitsEncodesAndShowsTheSavingScreen) {
     EXPECT_EQ(world.image.readS32(kSettingsBlockOffset + kRumbleLevelOffset), kRumbleMedium);
 }
 
-TEST_F(ScreenEditing, SensitivityAndPedalPressureReachTheImageTruncated) {
+TEST_F(ScreenEditing, SensitivityAndPedalPressureReachTheImageAsShown) {
     world.screens.setSensitivityAngles(10.0f, 44.0f);
     world.screens.setPedalValue(100);
     clickWidget(layout::kMainButtons[0]);
-    EXPECT_EQ(world.image.readS32(kSettingsBlockOffset + kSensitivityStartOffset), 3640);  // 10 / 90 * 32767
-    EXPECT_EQ(world.image.readS32(kSettingsBlockOffset + kSensitivityEndOffset), 16019);
+    // 10 / 90 * 32767 and 44 / 90 * 32767, rounded up so they read back as 10 and 44 degrees.
+    EXPECT_EQ(world.image.readS32(kSettingsBlockOffset + kSensitivityStartOffset), 3641);
+    EXPECT_EQ(world.image.readS32(kSettingsBlockOffset + kSensitivityEndOffset), 16020);
     const int pedal = world.screens.pedalSlider()->value();
     EXPECT_EQ(world.image.readS32(kSettingsBlockOffset + kPedalPressureOffset), pedal);
     EXPECT_EQ(world.image.readS32(kSettingsBlockOffset + kPedalPressureOffset + 4), pedal);

@@ -138,7 +138,7 @@ TEST_F(WheelEditing, ResetLayoutWritesTheDefaults) {
     expectUnownedBytesUnchanged();
 }
 
-TEST_F(WheelEditing, PedalSliderAndDialReachTheWheelWithTruncation) {
+TEST_F(WheelEditing, PedalSliderAndDialReachTheWheelAsShown) {
     UISlider& slider = *world.screens.pedalSlider();
     const ImageElement& thumb = slider.thumbImage();
     const int grabX = thumb.drawnX() + thumb.width() / 2;
@@ -160,7 +160,8 @@ TEST_F(WheelEditing, PedalSliderAndDialReachTheWheelWithTruncation) {
     runPendingWrite();
     const NvmImage& memory = wheel.memory();
     EXPECT_EQ(memory.readS32(kSettingsBlockOffset + kSensitivityStartOffset), 0);
-    EXPECT_EQ(memory.readS32(kSettingsBlockOffset + kSensitivityEndOffset), 16383);  // trunc(45 / 90 * 32767)
+    // 45 / 90 * 32767 rounded up, the smallest setting that reads back as 45 degrees.
+    EXPECT_EQ(memory.readS32(kSettingsBlockOffset + kSensitivityEndOffset), 16384);
     EXPECT_EQ(memory.readS32(kSettingsBlockOffset + kPedalPressureOffset), pedal);
     EXPECT_EQ(memory.readS32(kSettingsBlockOffset + kPedalPressureOffset + 4), pedal);
     EXPECT_EQ(world.states.ScreenState, kScreenSensitivityPage);
