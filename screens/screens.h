@@ -127,7 +127,7 @@ public:
 
     // ---- The updating screen ----
     // What the firmware update reports; true when the updating screen now looks different
-    // (another percent sent, another phase), so it is worth drawing again.
+    // enough (another 2 % sent, another phase) to be worth drawing again.
     bool showFirmwareProgress(const FirmwareProgress& progress);
     const FirmwareProgress& firmwareProgress() const { return firmwareProgress_; }
 

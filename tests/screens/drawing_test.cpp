@@ -210,10 +210,11 @@ TEST_F(ScreenDrawing, FirmwareUpdateShowsHowManyChunksWereSentUnderTheWarning) {
     world.frame(0, 0, false);  // the frame that shows the screen before the update starts
     EXPECT_EQ(world.screens.firmwareProgress().chunksSent, 0u);
 
-    // Drawing again is worth it only when the bar moves by a percent or the phase changes.
+    // Drawing again is worth it only when the bar moves by a step (2 %) or the phase changes.
     using Phase = FirmwareProgress::Phase;
-    EXPECT_TRUE(world.screens.showFirmwareProgress({Phase::Flashing, 8, 771}));
-    EXPECT_FALSE(world.screens.showFirmwareProgress({Phase::Flashing, 9, 771}));
+    EXPECT_FALSE(world.screens.showFirmwareProgress({Phase::Flashing, 15, 771}));
+    EXPECT_TRUE(world.screens.showFirmwareProgress({Phase::Flashing, 16, 771}));
+    EXPECT_FALSE(world.screens.showFirmwareProgress({Phase::Flashing, 17, 771}));
     EXPECT_TRUE(world.screens.showFirmwareProgress({Phase::Flashing, 400, 771}));
     screenshot("updating-progress");
 
