@@ -30,6 +30,13 @@ int paletteButtonAt(int x, int y) {
     return -1;
 }
 
+// The states whose panels hear the mouse; the others (animations, saving, the update) leave it
+// to the window drag.
+bool takesInput(int state) {
+    return state == kScreenNoWheel || state == kScreenMainPage || state == kScreenSensitivityPage ||
+           state == kScreenPresetList;
+}
+
 // In main-page coordinates.
 int hotspotAt(int x, int y) {
     for (int dest = 0; dest < kDestinationCount; ++dest) {
@@ -81,14 +88,8 @@ int Screens::updateScreen(const MouseSample& mouse) {
         captured_ = false;
         mouseOwner_ = nullptr;
     }
-    // Animations, saving and the update leave the mouse to the window drag.
     if (!takesInput(state)) return 0;
     return result();
-}
-
-bool Screens::takesInput(int state) {
-    return state == kScreenNoWheel || state == kScreenMainPage || state == kScreenSensitivityPage ||
-           state == kScreenPresetList;
 }
 
 int Screens::result() const {

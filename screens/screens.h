@@ -178,7 +178,6 @@ private:
     void stepConsoleSwitch();
     void stepPageSlide();
     int result() const;
-    static bool takesInput(int state);
 
     // Callbacks of the panels.
     void onWindowAction(UIBase& widget, int userData);
