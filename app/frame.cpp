@@ -90,7 +90,9 @@ bool FrameLoop::servePendingWork() {
 void FrameLoop::openDownloadPage() {
     const std::string& url = context_.downloadUrl;
     const int code = context_.shell.openUrl(url);
-    if (const char* line = shellOpenErrorLine(code)) context_.log.write("%s", withUrl(line, printableUrl(url)).c_str());
+    if (const char* line = shellOpenErrorLine(code)) {
+        context_.log.write("%s", withUrl(line, printableUrl(url)).c_str());
+    }
 }
 
 void FrameLoop::sampleMouse() {

@@ -224,7 +224,8 @@ TEST(Firmware, OldNodeLingeringPastTheBoundFailsAsAWheelThatDidNotComeBack) {
 
     const auto& lines = update.log.lines();
     ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2], "WheelFirmwareUpdate : old device node sim:kestrel-wheel still there after 3000 ms");
+    EXPECT_EQ(lines[lines.size() - 2],
+              "WheelFirmwareUpdate : old device node sim:kestrel-wheel still there after 3000 ms");
     EXPECT_EQ(lines.back(), "Device re-open error");
     EXPECT_EQ(outline(update.wheel.transcript()), "O W33 C O W772 C");
     EXPECT_EQ(update.wheel.memory().readU32(kNvmFlagsOffset), 0x80000001u);
@@ -261,7 +262,8 @@ TEST(Firmware, FailedClearOfTheMarkIsTriedOnceMore) {
 
     EXPECT_EQ(update.run(), 1);
 
-    EXPECT_TRUE(update.log.contains("WheelFirmwareUpdate : clearing the update-pending bit failed; trying once more in 500 ms"));
+    EXPECT_TRUE(update.log.contains(
+        "WheelFirmwareUpdate : clearing the update-pending bit failed; trying once more in 500 ms"));
     EXPECT_EQ(update.log.lines().back(), "WheelFirmwareUpdate : update-pending bit cleared");
     EXPECT_EQ(update.sleeps, repeated(1, 500ms));
     EXPECT_EQ(update.wheel.memory().readU32(kNvmFlagsOffset), 0x00000001u);
