@@ -90,7 +90,9 @@ bool FrameLoop::servePendingWork() {
 void FrameLoop::openDownloadPage() {
     const std::string& url = context_.downloadUrl;
     const int code = context_.shell.openUrl(url);
-    if (const char* line = shellOpenErrorLine(code)) context_.log.write("%s", withUrl(line, url).c_str());
+    if (const char* line = shellOpenErrorLine(code)) {
+        context_.log.write("%s", withUrl(line, printableUrl(url)).c_str());
+    }
 }
 
 void FrameLoop::sampleMouse() {
@@ -154,11 +156,20 @@ bool FrameLoop::renderFunction() {
         return false;
     }
     if (!exposed) --settleFrames_;
+    drawScene();
+    return false;
+}
+
+void FrameLoop::keepWindowAnswering(bool screenChanged) {
+    const bool contentsLost = context_.hge.System_PumpWindowEvents();
+    if (screenChanged || contentsLost) drawScene();
+}
+
+void FrameLoop::drawScene() {
     context_.hge.Gfx_BeginScene();
     context_.screen.drawScreen();
     context_.hge.Gfx_FinishScene();
     ++scenesDrawn_;
-    return false;
 }
 
 }  // namespace kestrel

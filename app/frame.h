@@ -82,8 +82,13 @@ public:
 
     bool frameFunction();
     bool renderFunction();
-    // The next render draws whatever happened (focus gained or lost, window restored).
+    // The next render draws whatever happened (focus gained or lost, window restored, a device
+    // notice that changed what the screen shows).
     void requestRedraw() { settleFrames_ = kSettleFrames; }
+    // For work that holds the frame function for seconds (the firmware update): answers the
+    // window manager without acting on input, and draws the screen at once when it changed or
+    // its contents were lost.
+    void keepWindowAnswering(bool screenChanged);
 
     const MouseSample& mouse() const { return mouse_; }
     bool dragging() const { return dragStarted_; }
@@ -110,6 +115,7 @@ private:
     void noteChanges();
     Snapshot snapshot() const;
     void openDownloadPage();
+    void drawScene();
 
     FrameContext context_;
     MouseSample mouse_;

@@ -93,9 +93,16 @@ int runProgram(ProgramEnvironment& environment) {
     WheelBackups backups(log, environment.backupRoot);
     HotPlug hotPlug{log, world.image, world.model, screens, world.flags, world.states, screens};
     hotPlug.wheelRead = [&backups](const std::wstring& serial, const NvmImage& image) { backups.wheelRead(serial, image); };
-    LinkWheelActions wheel(WheelLink{log, world.image}, environment.firmware, backups);
+    FirmwareUpdateOptions firmware = environment.firmware;
+    LinkWheelActions wheel(WheelLink{log, world.image}, firmware, backups);
     ScreensDriver driver(screens);
     FrameLoop loop({*hge, log, *shell, world.flags, world.states, world.online.downloadLink, driver, wheel});
+    // The update holds the frame function for seconds: meanwhile the window keeps answering
+    // the desktop (which would otherwise offer to kill it mid-flash) and shows how far it got.
+    firmware.progress = [&, observer = environment.firmware.progress](const FirmwareProgress& progress) {
+        if (observer) observer(progress);
+        loop.keepWindowAnswering(screens.showFirmwareProgress(progress));
+    };
 
     // Step 6: the callbacks.
     hge->System_SetFuncState(kStateFrameFunc, [&] {
@@ -108,7 +115,14 @@ int runProgram(ProgramEnvironment& environment) {
         if (environment.afterScene && loop.scenesDrawn() != drawn) environment.afterScene(world, *hge);
         return false;
     });
-    hge->System_SetHookState(kStateMessageHook, makeDeviceChangeHook(hotPlug));
+    hge->System_SetHookState(kStateMessageHook, [&](WindowHandle window, std::uint32_t message,
+                                                    std::uintptr_t wParam, std::intptr_t lParam) {
+        const bool result = DeviceChangeHook(hotPlug, window, message, wParam, lParam);
+        // A notice may change what the frame loop does not compare, such as the permission
+        // hint: it is drawn on this very frame.
+        loop.requestRedraw();
+        return result;
+    });
     // A focus change may have uncovered or dimmed the window: draw it again.
     hge->System_SetFuncState(kStateFocusGainFunc, [&] { loop.requestRedraw(); return false; });
     hge->System_SetFuncState(kStateFocusLostFunc, [&] { loop.requestRedraw(); return false; });

@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <array>
-#include <cctype>
 #include <string>
 
 namespace kestrel {
@@ -30,36 +29,10 @@ constexpr std::array<ShellOpenError, 12> kShellOpenErrors{{
     {32, "Open %s - Error SE_ERR_DLLNOTFOUND"},
 }};
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 void Shell::showMessage(MessageBoxIcon icon, std::string_view, std::string_view text) {
     ask(text, MessageBoxButtons::kOk, icon == MessageBoxIcon::Error ? PromptIcon::Error : PromptIcon::Information);
-}
-
-bool isWebUrl(std::string_view url) {
-    std::string_view rest;
-    if (startsWithIgnoringCase(url, "http://")) {
-        rest = url.substr(7);
-    } else if (startsWithIgnoringCase(url, "https://")) {
-        rest = url.substr(8);
-    } else {
-        return false;
-    }
-    if (rest.empty() || rest.front() == '/') return false;  // no host
-    // A space or control character cannot be part of a URL the opener would read as one.
-    for (const char c : url) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte == 0x7F) return false;
-    }
-    return true;
 }
 
 const char* shellOpenErrorLine(int code) {

@@ -11,6 +11,7 @@
 
 #include "engine/hge.h"
 #include "online/message_box.h"
+#include "online/web_url.h"  // isWebUrl: only web pages are handed to the desktop
 
 namespace kestrel {
 
@@ -29,10 +30,6 @@ public:
 
     void showMessage(MessageBoxIcon icon, std::string_view title, std::string_view text) override;
 };
-
-// Only web pages are handed to the desktop: a download link comes from the network, and a
-// file: or custom-scheme link must never start a local program.
-bool isWebUrl(std::string_view url);
 
 // "Open %s - Error <NAME>" for the codes the shell reports as failures, null for the others.
 const char* shellOpenErrorLine(int code);

@@ -5,6 +5,7 @@
 
 #include "wheel/hid_transport.h"
 #include "wheel/hotplug.h"
+#include "wheel/permission_hint.h"
 #include "wheel/protocol.h"
 
 namespace kestrel::cli {
@@ -34,9 +35,12 @@ Presence presence(Log& log, const OpenResult& opened) {
 
 }  // namespace
 
+// The window's hint, as the one line a terminal error gets: the rule, how to put it in force,
+// and the replug that makes udev apply it to a wheel already plugged in.
 std::string accessDeniedAdvice() {
-    return std::string(kPermissionHint) + " Install it with: " + kUdevRuleInstallCommand +
-           "; then unplug the wheel and plug it in again.";
+    return std::string("wheel found, but access was denied: it needs the udev rule ") + kUdevRuleFile +
+           (kUdevRuleInForce ? "" : " copied to /etc/udev/rules.d/") + " (" + kUdevRuleInstallCommand +
+           "), then unplug and replug the wheel";
 }
 
 std::string CommandLog::linesSince(std::size_t first) const {

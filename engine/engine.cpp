@@ -300,6 +300,7 @@ bool HGE_Impl::System_Initiate(bool withCaption) {
 void HGE_Impl::System_Finish() {
     log_.write("\nFinishing..");
     events_.clear();
+    deferredEvents_.clear();
     releaseGraphics();
     noticeSource_.reset();
     deviceNotices_ = false;
@@ -401,9 +402,56 @@ void HGE_Impl::applyIcon() {
 }
 
 void HGE_Impl::pumpMessages(bool& quit) {
+    while (!quit && !deferredEvents_.empty()) {
+        const PlatformEvent event = deferredEvents_.front();
+        deferredEvents_.pop_front();
+        handleEvent(event, quit);
+    }
     PlatformEvent event;
     while (!quit && platform_->pollEvent(event)) handleEvent(event, quit);
     if (!quit) deliverDeviceNotices();
+}
+
+bool HGE_Impl::System_PumpWindowEvents() {
+    if (!windowExists_) return false;
+    platform_->pumpWindowEvents();
+    bool redraw = false;
+    PlatformEvent event;
+    while (platform_->pollEvent(event)) deferWhileBusy(event, redraw);
+    return redraw;
+}
+
+void HGE_Impl::deferWhileBusy(const PlatformEvent& event, bool& redraw) {
+    using Type = PlatformEvent::Type;
+    bool quit = false;
+    switch (event.type) {
+    case Type::kQuit:
+    case Type::kCloseRequest:
+        // The work under way must not be cut short; the user's request is honoured after it.
+        deferredEvents_.push_back(event);
+        return;
+    case Type::kExposed:
+        // The caller is inside the frame function and draws its own scene.
+        redraw = true;
+        return;
+    case Type::kRestored:
+        redraw = true;
+        handleEvent(event, quit);
+        return;
+    case Type::kFocusGained:
+    case Type::kFocusLost:
+    case Type::kMinimised:
+        handleEvent(event, quit);
+        return;
+    case Type::kMouseButtonUp:
+        // A press that ends meanwhile must not leave the mouse captured; the release itself is
+        // input and is dropped like the rest.
+        platform_->setMouseCapture(false);
+        captured_ = false;
+        return;
+    default:
+        return;
+    }
 }
 
 void HGE_Impl::handleEvent(const PlatformEvent& event, bool& quit) {
@@ -582,9 +630,9 @@ void HGE_Impl::deliverDeviceNotices() {
     if (!deviceNotices_ || !noticeSource_) return;
     while (auto notice = noticeSource_->poll()) {
         if (!hook_) continue;
-        const std::uintptr_t kind = notice->kind == DeviceNotice::Kind::kArrival
-                                        ? kDeviceArrival
-                                        : kDeviceRemoveComplete;
+        std::uintptr_t kind = kDeviceNodesChanged;
+        if (notice->kind == DeviceNotice::Kind::kArrival) kind = kDeviceArrival;
+        if (notice->kind == DeviceNotice::Kind::kRemoval) kind = kDeviceRemoveComplete;
         hook_(platform_->windowHandle(), kMessageDeviceChange, kind, 0);
         // The hook may have torn the source down (a test, or shut-down from a prompt).
         if (!deviceNotices_ || !noticeSource_) return;

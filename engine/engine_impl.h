@@ -52,6 +52,7 @@ public:
     bool System_Initiate(bool withCaption) override;
     void System_Finish() override;
     bool System_Start() override;
+    bool System_PumpWindowEvents() override;
     const char* System_GetErrorText() override { return errorText_.c_str(); }
     void System_WriteLog(const char* format, ...) override __attribute__((format(printf, 2, 3)));
     Log& System_GetLog() override { return log_; }
@@ -114,6 +115,7 @@ private:
     // ---- engine.cpp ----
     void postError(const char* text);
     void pumpMessages(bool& quit);
+    void deferWhileBusy(const PlatformEvent& event, bool& redraw);
     void handleEvent(const PlatformEvent& event, bool& quit);
     void queueInput(InputEvent event, bool repeat);
     void clearFrameInput();
@@ -179,6 +181,9 @@ private:
     bool active_ = false;
     bool deviceNotices_ = false;
     std::unique_ptr<DeviceNoticeSource> noticeSource_;
+    // Close requests and quits that arrived during System_PumpWindowEvents; the next frame's
+    // pump handles them.
+    std::deque<PlatformEvent> deferredEvents_;
 
     // Timing
     std::uint32_t lastFrameTime_ = 0;

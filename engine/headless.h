@@ -47,6 +47,8 @@ public:
     // ARGB of a pixel of the frame being drawn (before present).
     std::uint32_t drawnPixel(int x, int y) const;
     int presentCount() const { return presents_; }
+    // Pumps made outside the frame loop (System_PumpWindowEvents), e.g. during a flash.
+    int windowEventPumps() const { return windowEventPumps_; }
     std::uint32_t clock() const { return clock_; }
     std::uint32_t totalSlept() const { return slept_; }
     const std::vector<std::string>& messageBoxTexts() const { return boxTexts_; }
@@ -66,6 +68,7 @@ public:
     void setTitle(const std::string& title) override { spec_.title = title; }
     void present() override;
     bool pollEvent(PlatformEvent& event) override;
+    void pumpWindowEvents() override { ++windowEventPumps_; }
     std::uint32_t ticks() override { return clock_; }
     void sleep(std::uint32_t milliseconds) override;
     bool mouseButtonHeld(int key) override;
@@ -104,6 +107,7 @@ private:
     int windowLeft_ = 0;
     int windowTop_ = 0;
     int presents_ = 0;
+    int windowEventPumps_ = 0;
     WindowSpec spec_;
     SDL_Surface* target_ = nullptr;     // what the renderer draws into
     SDL_Surface* presented_ = nullptr;  // copy made at each present

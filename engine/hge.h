@@ -5,6 +5,7 @@
 //   CreateEngine / System_Release   one shared, reference-counted engine object
 //   System_Set*State / Get*State    numbered states (EngineState), set before System_Initiate
 //   System_Initiate / Start / Finish   window and renderer, the frame loop, shut-down
+//   System_PumpWindowEvents          keeps the window answering during long blocking work
 //   Input_*                          what the frame function reads about mouse and keys
 //   Gfx_* / Texture_*                scenes, batched primitives, PNG textures
 //   System_RegisterDeviceNotification  hidraw arrivals and removals reach the state-100 hook
@@ -158,11 +159,14 @@ using MessageHook = std::function<bool(WindowHandle window, std::uint32_t messag
 constexpr std::uint32_t kMessageDeviceChange = 0x0219;
 constexpr std::uintptr_t kDeviceArrival = 0x8000;
 constexpr std::uintptr_t kDeviceRemoveComplete = 0x8004;
+// A device's node changed in place (udev "change" or "bind", e.g. after `udevadm trigger`
+// applied a new rule): its permissions may now let the program open it.
+constexpr std::uintptr_t kDeviceNodesChanged = 0x0007;
 
 // ---- Device notices ----------------------------------------------------------------------
 
 struct DeviceNotice {
-    enum class Kind { kArrival, kRemoval };
+    enum class Kind { kArrival, kRemoval, kChange };
     Kind kind = Kind::kArrival;
     std::string devicePath;     // e.g. "/dev/hidraw3"; informational only
 };
@@ -194,6 +198,11 @@ public:
     virtual void System_Finish() = 0;
     // Runs frames until the frame function returns true or the window closes.
     virtual bool System_Start() = 0;
+    // For work that holds the loop thread for seconds (a firmware flash): answers the window
+    // manager without acting on input. Key and mouse input is dropped, a close request or quit
+    // waits for the next frame, device notices stay queued. True when the window's contents
+    // were lost (exposed, restored) and the caller should draw a scene.
+    virtual bool System_PumpWindowEvents() = 0;
     virtual const char* System_GetErrorText() = 0;
     virtual void System_WriteLog(const char* format, ...) __attribute__((format(printf, 2, 3))) = 0;
     // The program log as a Log&, for subsystems that take a borrowed log.

@@ -64,6 +64,9 @@ public:
     virtual void present() = 0;
 
     virtual bool pollEvent(PlatformEvent& event) = 0;
+    // Called once before the pollEvent calls of a pump made outside the frame loop; a platform
+    // that must do more than poll to answer its window manager does it here.
+    virtual void pumpWindowEvents() {}
     virtual std::uint32_t ticks() = 0;
     virtual void sleep(std::uint32_t milliseconds) = 0;
 

@@ -1,4 +1,4 @@
-// hidraw arrivals and removals from a libudev monitor, read without blocking.
+// hidraw arrivals, removals and in-place changes from a libudev monitor, read without blocking.
 #include <libudev.h>
 #include <poll.h>
 
@@ -11,6 +11,26 @@ namespace kestrel {
 
 namespace {
 
+struct ActionKind {
+    const char* action;
+    DeviceNotice::Kind kind;
+};
+
+constexpr ActionKind kActionKinds[] = {
+    {"add", DeviceNotice::Kind::kArrival},
+    {"remove", DeviceNotice::Kind::kRemoval},
+    {"change", DeviceNotice::Kind::kChange},
+    {"bind", DeviceNotice::Kind::kChange},
+};
+
+std::optional<DeviceNotice::Kind> noticeKind(const char* action) {
+    if (action == nullptr) return std::nullopt;
+    for (const ActionKind& entry : kActionKinds) {
+        if (std::strcmp(action, entry.action) == 0) return entry.kind;
+    }
+    return std::nullopt;
+}
+
 class UdevNoticeSource final : public DeviceNoticeSource {
 public:
     UdevNoticeSource(udev* context, udev_monitor* monitor) : udev_(context), monitor_(monitor) {}
@@ -22,26 +42,23 @@ public:
     UdevNoticeSource& operator=(const UdevNoticeSource&) = delete;
 
     std::optional<DeviceNotice> poll() override {
-        // Other actions (bind, change) are skipped; only the two the hook knows are passed.
+        // "change" and "bind" come when udev re-applies its rules (`udevadm trigger` after a
+        // rule was installed): a node that refused to open may open now. Others are skipped.
         for (;;) {
             pollfd descriptor{udev_monitor_get_fd(monitor_), POLLIN, 0};
             if (::poll(&descriptor, 1, 0) <= 0 || (descriptor.revents & POLLIN) == 0)
                 return std::nullopt;
             udev_device* device = udev_monitor_receive_device(monitor_);
             if (device == nullptr) return std::nullopt;
-            const char* action = udev_device_get_action(device);
+            const std::optional<DeviceNotice::Kind> kind = noticeKind(udev_device_get_action(device));
             const char* node = udev_device_get_devnode(device);
             DeviceNotice notice;
             notice.devicePath = node != nullptr ? node : "";
-            bool known = true;
-            if (action != nullptr && std::strcmp(action, "add") == 0)
-                notice.kind = DeviceNotice::Kind::kArrival;
-            else if (action != nullptr && std::strcmp(action, "remove") == 0)
-                notice.kind = DeviceNotice::Kind::kRemoval;
-            else
-                known = false;
             udev_device_unref(device);
-            if (known) return notice;
+            if (kind) {
+                notice.kind = *kind;
+                return notice;
+            }
         }
     }
 

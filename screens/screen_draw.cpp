@@ -1,7 +1,9 @@
 // The whole window, painted once per frame: both pages on their strip, the fixed bottom area,
 // the palette and the labels of the working mapping, the widget panels and the box of the
 // current state. Reads the screen's state and changes none of it.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "engine/bitmap_font.h"
 #include "screens/main_layout.h"
@@ -21,6 +23,17 @@ constexpr int kHintMargin = 30;
 constexpr float kLineDepth = 0.5f;
 constexpr int kSeparatorTop = 414;
 constexpr int kSeparatorBottom = 593;
+// The progress bar drawn into the firmware warning panel, in the panel's own colours: the
+// inside of its track (sprite pixels), the track ink and the accent gradient of the fill.
+constexpr int kFirmwareBarLeft = 113;
+constexpr int kFirmwareBarTop = 147;
+constexpr int kFirmwareBarWidth = 306;
+constexpr int kFirmwareBarHeight = 7;
+constexpr int kFirmwareLineTop = 158;
+constexpr std::uint32_t kFirmwareBarTrack = 0xFF111316;
+constexpr std::uint32_t kFirmwareBarDark = 0xFFC8620A;
+constexpr std::uint32_t kFirmwareBarLight = 0xFFFFAE57;
+constexpr std::uint32_t kFirmwareLineColour = 0xFFA3ABB6;
 
 struct StateAlphas {
     int main;     // everything of the main screen
@@ -187,8 +200,9 @@ void Screens::drawOverlay() {
         int boxX = c.x - 30;
         const bool hint = hintFont_ && !noWheelHint_.empty();
         if (hint) {
-            // The hint gets a line of its own under the message, and the box widens to hold it.
-            boxHeight += kHintLineHeight;
+            // The hint gets lines of its own under the message, and the box widens to hold them.
+            const auto lines = 1 + std::count(noWheelHint_.begin(), noWheelHint_.end(), '\n');
+            boxHeight += kHintLineHeight * static_cast<int>(lines);
             const int textWidth = static_cast<int>(hintFont_->stringWidth(noWheelHint_.c_str())) + 2 * kHintMargin;
             if (textWidth > boxWidth) {
                 boxWidth = textWidth;
@@ -212,6 +226,7 @@ void Screens::drawOverlay() {
         const auto [size, c] = centred(skin::kFirmwareWarning);
         skin_.drawFrameBox(size.width + 60, size.height + 60, c.x - 30, c.y - 130);
         skin_.drawAt(skin::kFirmwareWarning, kOpaque, static_cast<float>(c.x), static_cast<float>(c.y - 100));
+        drawFirmwareProgress(c.x, c.y - 100);
         break;
     }
     case kScreenPresetList:
@@ -225,6 +240,47 @@ void Screens::drawOverlay() {
         }
         break;
     }
+}
+
+// The panel's bar shows how much of the image was sent, and a line under it what the update
+// is doing.
+void Screens::drawFirmwareProgress(int panelX, int panelY) {
+    const FirmwareProgress& progress = firmwareProgress_;
+    const float x = static_cast<float>(panelX + kFirmwareBarLeft);
+    const float y = static_cast<float>(panelY + kFirmwareBarTop);
+    const float height = static_cast<float>(kFirmwareBarHeight);
+    skin_.drawFilledRect(x, y, static_cast<float>(kFirmwareBarWidth), height, kFirmwareBarTrack);
+    if (progress.chunkCount > 0 && progress.chunksSent > 0) {
+        const float done = static_cast<float>(kFirmwareBarWidth) *
+                           static_cast<float>(std::min(progress.chunksSent, progress.chunkCount)) /
+                           static_cast<float>(progress.chunkCount);
+        skin_.drawFlatQuad({ColouredPoint{x, y, kFirmwareBarDark}, ColouredPoint{x + done, y, kFirmwareBarLight},
+                            ColouredPoint{x + done, y + height, kFirmwareBarLight},
+                            ColouredPoint{x, y + height, kFirmwareBarDark}});
+    }
+    if (!hintFont_) return;
+
+    char line[96];
+    switch (progress.phase) {
+    case FirmwareProgress::Phase::Flashing:
+        if (progress.chunkCount == 0) {
+            std::snprintf(line, sizeof line, "Preparing the update");
+        } else {
+            std::snprintf(line, sizeof line, "Sending the firmware: %zu of %zu chunks", progress.chunksSent,
+                          progress.chunkCount);
+        }
+        break;
+    case FirmwareProgress::Phase::WaitingForOldNode:
+    case FirmwareProgress::Phase::WaitingForWheel:
+        std::snprintf(line, sizeof line, "All %zu chunks sent: the wheel is restarting", progress.chunkCount);
+        break;
+    case FirmwareProgress::Phase::Finishing:
+        std::snprintf(line, sizeof line, "The wheel is back: finishing the update");
+        break;
+    }
+    hintFont_->setColour(kFirmwareLineColour);
+    hintFont_->Render(x, static_cast<float>(panelY + kFirmwareLineTop), kAlignLeft, line);
+    hintFont_->setColour(0xFFFFFFFF);  // the font is shared; others expect it white
 }
 
 void Screens::drawNoWheelHint(int centreX, int y) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/log.h"
+#include "online/web_url.h"
 #include "screens/main_layout.h"
 #include "screens/screens.h"
 #include "ui/ui_button.h"
@@ -29,6 +30,13 @@ int paletteButtonAt(int x, int y) {
     return -1;
 }
 
+// The states whose panels hear the mouse; the others (animations, saving, the update) leave it
+// to the window drag.
+bool takesInput(int state) {
+    return state == kScreenNoWheel || state == kScreenMainPage || state == kScreenSensitivityPage ||
+           state == kScreenPresetList;
+}
+
 // In main-page coordinates.
 int hotspotAt(int x, int y) {
     for (int dest = 0; dest < kDestinationCount; ++dest) {
@@ -42,9 +50,10 @@ int hotspotAt(int x, int y) {
 
 int Screens::updateScreen(const MouseSample& mouse) {
     ScreenStates& states = context_.states;
-    const int code = coder_.next(mouse, states.ScreenState == kScreenPresetList);
+    const int state = states.ScreenState;
+    const int code = coder_.next(mouse, state == kScreenPresetList);
 
-    switch (states.ScreenState) {
+    switch (state) {
     case kScreenNoWheel:
         offer(windowPanel_.get(), code, mouse.x, mouse.y);
         break;
@@ -62,16 +71,24 @@ int Screens::updateScreen(const MouseSample& mouse) {
     case kScreenConsoleSwitchFirstHalf:
     case kScreenConsoleSwitchSecondHalf:
         stepConsoleSwitch();
-        return 0;
+        break;
     case kScreenSlideToMain:
     case kScreenSlideToSensitivity:
         stepPageSlide();
-        return 0;
+        break;
+    case kScreenFirmwareUpdate:
+        // Drawn once before the update starts: nothing of it has been sent yet.
+        firmwareProgress_ = FirmwareProgress{};
+        break;
     default:
-        // Saving and the firmware update take no input: they cannot be interrupted.
-        return 0;
+        // Saving takes no input: it cannot be interrupted.
+        break;
     }
-    if (!mouse.leftHeld) captured_ = false;
+    if (!mouse.leftHeld) {
+        captured_ = false;
+        mouseOwner_ = nullptr;
+    }
+    if (!takesInput(state)) return 0;
     return result();
 }
 
@@ -80,9 +97,16 @@ int Screens::result() const {
     return captured_ ? 1 : 0;
 }
 
-void Screens::offer(UIPanel* panel, int code, int x, int y) {
-    if (!panel) return;
-    if (panel->input(code, x, y) && code == kEventHeld) captured_ = true;
+// While a press is under way only the panel that took it hears the mouse, so a drag let go
+// over another panel never presses what lies there.
+bool Screens::offer(UIPanel* panel, int code, int x, int y) {
+    if (!panel || (mouseOwner_ != nullptr && mouseOwner_ != panel)) return false;
+    const bool taken = panel->input(code, x, y);
+    if (taken && code == kEventHeld) {
+        captured_ = true;
+        if (mouseOwner_ == nullptr) mouseOwner_ = panel;
+    }
+    return taken;
 }
 
 void Screens::updateMainPage(const MouseSample& mouse, int code) {
@@ -97,8 +121,7 @@ void Screens::updateMainPage(const MouseSample& mouse, int code) {
     if (mouse.leftHeld) {
         offer(windowPanel_.get(), code, mouse.x, mouse.y);
         offer(mainPanel_.get(), code, mouse.x, mouse.y);
-        const bool consoleTook = consolePanel_ && consolePanel_->input(code, mouse.x, mouse.y);
-        if (consoleTook) captured_ = true;
+        const bool consoleTook = offer(consolePanel_.get(), code, mouse.x, mouse.y);
         // A press that began on empty space may still pick up an icon it is moved onto.
         if (!consoleTook && !captured_ && context_.states.ScreenState == kScreenMainPage) {
             startDragAt(mouse.x, mouse.y);
@@ -212,15 +235,27 @@ void Screens::onWindowAction(UIBase& widget, int userData) {
         hge.System_MinimiseWindow();
         break;
     case layout::kHelpId:
-        if (supportUrl_.empty() || !hge.System_OpenDocument(supportUrl_.c_str())) {
-            context_.log.write("Help : Unable to open the support page %s", supportUrl_.c_str());
-        }
+        openSupportPage();
         break;
     case layout::kAboutId:
         if (!aboutText_.empty()) hge.System_MessageBox(aboutText_.c_str(), kMessageBoxTitle, MessageBoxButtons::kOk);
         break;
     default:
         break;
+    }
+}
+
+void Screens::openSupportPage() {
+    // The link comes from the settings document: like the download link, only a web page is
+    // handed to the desktop, and the link goes into the log as text.
+    const std::string shown = printableUrl(supportUrl_);
+    if (!isWebUrl(supportUrl_)) {
+        context_.log.write("Help : Unable to open the support page %s (only http and https links are opened)",
+                           shown.c_str());
+        return;
+    }
+    if (!context_.hge.System_OpenDocument(supportUrl_.c_str())) {
+        context_.log.write("Help : Unable to open the support page %s", shown.c_str());
     }
 }
 

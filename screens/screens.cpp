@@ -112,6 +112,7 @@ void Screens::buildScreen() {
     model.selectConsoleMapping(kConsoleXbox360, false);
     drag_ = DragState{};
     captured_ = false;
+    mouseOwner_ = nullptr;
     switchValue_ = 0.0;
     skin_.applyAnchors();
 
@@ -124,6 +125,7 @@ void Screens::buildScreen() {
 
 void Screens::destroyPanels() {
     // Views first, so nothing points into a destroyed panel.
+    mouseOwner_ = nullptr;
     pageTabs_ = rumbleGroup_ = consoleGroup_ = nullptr;
     pedalSlider_ = nullptr;
     dial_ = nullptr;
@@ -137,11 +139,13 @@ void Screens::destroyPanels() {
 
 void Screens::setConsolePanelEnabled(bool enabled) {
     if (consolePanel_) consolePanel_->setState(enabled, true);
+    if (!enabled) releaseMouseFrom(consolePanel_.get());
 }
 
 void Screens::setMainControlsPanelEnabled(bool enabled) {
     if (mainPanel_) mainPanel_->setState(enabled, true);
     if (enabled) return;
+    releaseMouseFrom(mainPanel_.get());
     // A drag cut short by a removal would otherwise drop wherever the pointer happens to be on
     // the first frame after the wheel is back.
     drag_.dragging = false;
@@ -150,6 +154,23 @@ void Screens::setMainControlsPanelEnabled(bool enabled) {
 
 void Screens::setSensitivityPanelEnabled(bool enabled) {
     if (sensitivityPanel_) sensitivityPanel_->setState(enabled, true);
+    if (!enabled) releaseMouseFrom(sensitivityPanel_.get());
+}
+
+void Screens::releaseMouseFrom(UIPanel* panel) {
+    if (panel == nullptr || mouseOwner_ != panel) return;
+    mouseOwner_ = nullptr;
+    captured_ = false;
+}
+
+bool Screens::showFirmwareProgress(const FirmwareProgress& progress) {
+    // A whole screen costs a few milliseconds to draw in software: the bar moves in 50 steps,
+    // which keeps it smooth and the flash's upkeep to a small share of the flash.
+    constexpr std::size_t kSteps = 50;
+    auto step = [](const FirmwareProgress& p) { return p.chunkCount > 0 ? p.chunksSent * kSteps / p.chunkCount : 0; };
+    const bool changed = progress.phase != firmwareProgress_.phase || step(progress) != step(firmwareProgress_);
+    firmwareProgress_ = progress;
+    return changed;
 }
 
 // ---- SettingsWidgets -----------------------------------------------------------------------

@@ -30,6 +30,7 @@
 #include "ui/pointer.h"
 #include "ui/tween.h"
 #include "ui/ui_panel.h"
+#include "wheel/firmware_progress.h"
 #include "wheel/hotplug.h"
 
 namespace kestrel {
@@ -119,13 +120,22 @@ public:
     void setSupportUrl(std::string url) { supportUrl_ = std::move(url); }
     void setAboutText(std::string text) { aboutText_ = std::move(text); }
     void setPresetList(PresetListScreen* presets) { presets_ = presets; }
-    // Font for the one-line hint inside the no-wheel box; none draws no hint.
+    // Font for the hint inside the no-wheel box and the firmware progress line; none draws
+    // neither.
     void setHintFont(BitmapFont* font) { hintFont_ = font; }
     const std::string& noWheelHint() const { return noWheelHint_; }
 
+    // ---- The updating screen ----
+    // What the firmware update reports; true when the updating screen now looks different
+    // enough (another 2 % sent, another phase) to be worth drawing again.
+    bool showFirmwareProgress(const FirmwareProgress& progress);
+    const FirmwareProgress& firmwareProgress() const { return firmwareProgress_; }
+
     // ---- WheelPanels: wheel arrival and removal ----
+    // Disabling a panel ends whatever its widgets were dragging and frees the mouse it held,
+    // so nothing moves or lands when the wheel returns.
     void setConsolePanelEnabled(bool enabled) override;
-    // Disabling also drops a drag in progress, so nothing lands when the wheel returns.
+    // Also drops a drag of a palette function or label.
     void setMainControlsPanelEnabled(bool enabled) override;
     void setSensitivityPanelEnabled(bool enabled) override;
     void setNoWheelHint(const std::string& text) override { noWheelHint_ = text; }
@@ -146,6 +156,8 @@ public:
     double switchValue() const { return switchValue_; }
     bool quitRequested() const { return quitRequested_; }
     bool inputCaptured() const { return captured_; }
+    // The panel that took the press under way; it alone hears the mouse until the release.
+    UIPanel* mouseOwner() const { return mouseOwner_; }
     UIPanel* windowButtonsPanel() const { return windowPanel_.get(); }
     UIPanel* mainControlsPanel() const { return mainPanel_.get(); }
     UIPanel* consolePanel() const { return consolePanel_.get(); }
@@ -158,7 +170,8 @@ public:
 
 private:
     // Update, by state.
-    void offer(UIPanel* panel, int code, int x, int y);
+    bool offer(UIPanel* panel, int code, int x, int y);
+    void releaseMouseFrom(UIPanel* panel);
     void updateMainPage(const MouseSample& mouse, int code);
     void startDragAt(int x, int y);
     void dropAt(int x, int y);
@@ -168,6 +181,7 @@ private:
 
     // Callbacks of the panels.
     void onWindowAction(UIBase& widget, int userData);
+    void openSupportPage();
     void onMainAction(UIBase& widget, int userData);
     void onConsoleSwitch(UIBase& widget, int userData);
     void startPageSlide(int targetOffset, int state, int nextPage);
@@ -178,6 +192,7 @@ private:
     void drawAnimatedPaletteAndLabels(int paletteAlpha);
     void drawOverlay();
     void drawNoWheelHint(int centreX, int y);
+    void drawFirmwareProgress(int panelX, int panelY);
 
     ScreenContext context_;
     Skin skin_;
@@ -197,6 +212,7 @@ private:
 
     EventCoder coder_;
     bool captured_ = false;
+    UIPanel* mouseOwner_ = nullptr;
     bool quitRequested_ = false;
     DragState drag_;
     PageState pages_;
@@ -210,6 +226,7 @@ private:
     PresetListScreen* presets_ = nullptr;
     BitmapFont* hintFont_ = nullptr;
     std::string noWheelHint_;
+    FirmwareProgress firmwareProgress_;
 };
 
 }  // namespace kestrel

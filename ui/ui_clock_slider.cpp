@@ -120,13 +120,23 @@ bool UIClockSlider::input(int code, int x, int y) {
     handle.showHover(true);
     layoutHandles();
     if (!isRelease(code)) return true;
+    endDrag();
+    return true;
+}
+
+void UIClockSlider::setState(bool enabled, bool) {
+    // The dial is never greyed out, but a drag cut off by disabling its panel (the wheel was
+    // unplugged) must end, or the handle would follow the pointer with the button up later.
+    if (!enabled && capture_.active()) endDrag();
+}
+
+void UIClockSlider::endDrag() {
     if (angles_[0] > angles_[1]) {
         std::swap(angles_[0], angles_[1]);
         layoutHandles();
     }
     capture_.end();
     dragged_ = 0;
-    return true;
 }
 
 void UIClockSlider::drawThickLine(float ax, float ay, float bx, float by, std::uint32_t colour,

@@ -2,7 +2,8 @@
 // UIClockSlider: a dial with two handles on a circle choosing a band of angles, in degrees
 // clockwise from straight up, within a lower and an upper limit. Dragging a handle holds the
 // panel's capture; on release the handles swap if crossed, so firstAngle() <= secondAngle()
-// after every drag. Its position is its centre. set state does nothing to it.
+// after every drag. Its position is its centre. set state leaves it enabled and visible; a
+// disable only ends a drag under way, as a release would.
 //
 //   auto& dial = sensitivityPanel.add(
 //       std::make_unique<UIClockSlider>(sheet, sensitivityPanel, 400, 310));
@@ -31,7 +32,7 @@ public:
     bool input(int code, int x, int y) override;
     void draw() override;
     void setPosition(int x, int y) override;
-    void setState(bool, bool) override {}
+    void setState(bool enabled, bool visible) override;
 
     void setRadius(float radius);
     void setLimits(float lower, float upper);
@@ -66,6 +67,7 @@ private:
     DialPoint pointAt(float degrees, float distance) const;
     void layoutMarkers();
     void layoutHandles();
+    void endDrag();
     void drawThickLine(float ax, float ay, float bx, float by, std::uint32_t colour, float halfWidth);
     void drawArc(float first, float second, std::uint32_t alpha, bool reversedRamp);
 

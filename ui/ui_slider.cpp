@@ -41,6 +41,9 @@ void UISlider::draw() {
 
 void UISlider::setState(bool enabled, bool visible) {
     UIBase::setState(enabled, visible);
+    // A drag cut off by disabling (the wheel was unplugged) ends where it was; otherwise the
+    // thumb would follow the pointer with the button up once the panel is enabled again.
+    if (!acceptsInput() && capture_.active()) capture_.end();
     track_.setHidden(!visible);
     thumb_.setHidden(!visible);
     if (visible) {

@@ -2,7 +2,8 @@
 // UISlider: the pedal-pressure track with a draggable thumb giving a value 0..256. Its place
 // and sprites are its own; moving its panel does not move it. Only a press on the thumb starts
 // a drag (a press on the track beside it does nothing); while dragged it holds its panel's
-// capture. Owners read value() after a drag and push stored settings with setValue().
+// capture; disabling or hiding it ends the drag. Owners read value() after a drag and push
+// stored settings with setValue().
 //
 //   auto& pressure = mainPanel.add(std::make_unique<UISlider>(sheet, mainPanel));
 //   pressure.setValue(256);

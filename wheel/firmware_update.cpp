@@ -21,19 +21,73 @@ std::string firstWheelPath() {
     return path;
 }
 
-WheelDevice reopenWheel(const FirmwareUpdateOptions& options) {
-    using namespace std::chrono;
-    milliseconds waited{0};
-    for (;;) {
-        if (WheelDevice device = openWheel().device) return device;
-        if (waited >= options.reopenTimeout) return nullptr;
-        if (options.sleep) {
-            options.sleep(options.reopenInterval);
+using Phase = FirmwareProgress::Phase;
+
+int milliseconds(std::chrono::milliseconds time) { return static_cast<int>(time.count()); }
+
+// Waits and reports; every wait of the update goes through here.
+class UpdatePacer {
+public:
+    UpdatePacer(const FirmwareUpdateOptions& options, std::size_t chunkCount)
+        : options_(options), chunkCount_(chunkCount) {}
+
+    void report(Phase phase, std::size_t chunksSent) const {
+        if (options_.progress) options_.progress(FirmwareProgress{phase, chunksSent, chunkCount_});
+    }
+    void pause(Phase phase, std::chrono::milliseconds time) const {
+        report(phase, chunkCount_);
+        if (options_.sleep) {
+            options_.sleep(time);
         } else {
-            std::this_thread::sleep_for(options.reopenInterval);
+            std::this_thread::sleep_for(time);
         }
+    }
+
+private:
+    const FirmwareUpdateOptions& options_;
+    std::size_t chunkCount_;
+};
+
+// The flashing handle is kept until its node has gone: a hid_open in the meantime could still
+// reach the old node and talk to the old firmware. Watching that very handle also tells a new
+// node apart from the old one when the kernel gives it the same number.
+bool waitForOldNodeToGo(Log& log, hid_device* device, const std::string& path, const FirmwareUpdateOptions& options,
+                        const UpdatePacer& pacer) {
+    log.write("WheelFirmwareUpdate : waiting for the old device node %s to go", path.c_str());
+    std::chrono::milliseconds waited{0};
+    for (;;) {
+        if (deviceGone(device)) {
+            log.write("WheelFirmwareUpdate : old device node gone after %d ms", milliseconds(waited));
+            return true;
+        }
+        if (waited >= options.oldNodeTimeout) {
+            log.write("WheelFirmwareUpdate : old device node %s still there after %d ms", path.c_str(),
+                      milliseconds(waited));
+            return false;
+        }
+        pacer.pause(Phase::WaitingForOldNode, options.oldNodeInterval);
+        waited += options.oldNodeInterval;
+    }
+}
+
+WheelDevice reopenWheel(Log& log, const FirmwareUpdateOptions& options, const UpdatePacer& pacer) {
+    log.write("WheelFirmwareUpdate : waiting for the wheel to come back");
+    std::chrono::milliseconds waited{0};
+    for (;;) {
+        if (WheelDevice device = openWheel().device) {
+            log.write("WheelFirmwareUpdate : wheel back after %d ms", milliseconds(waited));
+            return device;
+        }
+        if (waited >= options.reopenTimeout) return nullptr;
+        pacer.pause(Phase::WaitingForWheel, options.reopenInterval);
         waited += options.reopenInterval;
     }
+}
+
+std::string devicePath(hid_device* device) {
+    const hid_device_info* info = hid_get_device_info(device);
+    if (info != nullptr && info->path != nullptr) return info->path;
+    return firstWheelPath();
 }
 
 }  // namespace
@@ -71,15 +125,26 @@ int WheelFirmwareUpdate(WheelLink& link, const FirmwareUpdateOptions& options) {
         log.write("Device open error");
         return 0;
     }
-    const int flashed = write_flash(log, opened.device.get(), options.image);
-    opened.device.reset();
+    const std::size_t chunkCount = options.image.size() / kReportPayloadSize;
+    const UpdatePacer pacer(options, chunkCount);
+    const std::string oldPath = devicePath(opened.device.get());
+    const int flashed = write_flash(log, opened.device.get(), options.image, [&](std::size_t sent, std::size_t) {
+        pacer.report(Phase::Flashing, sent);
+    });
     if (flashed != 0) {
+        opened.device.reset();
         log.write("An error occurred writing the flash 8-(");
+        return 0;
+    }
+    const bool oldNodeGone = waitForOldNodeToGo(log, opened.device.get(), oldPath, options, pacer);
+    opened.device.reset();
+    if (!oldNodeGone) {
+        log.write("Device re-open error");
         return 0;
     }
 
     EnumerateHIDDevices(log);
-    WheelDevice device = reopenWheel(options);
+    WheelDevice device = reopenWheel(log, options, pacer);
     if (!device) {
         log.write("Device re-open error");
         return 0;
@@ -88,7 +153,18 @@ int WheelFirmwareUpdate(WheelLink& link, const FirmwareUpdateOptions& options) {
     device.reset();
     log.write("Wheel Firmware Update - OK");
 
-    if (UWD(link, false) == 0) log.write("ERROR CLEARING BIT!");
+    pacer.report(Phase::Finishing, chunkCount);
+    if (UWD(link, false) == 0) {
+        // The wheel may still be settling after its restart; one more try costs half a second.
+        log.write("WheelFirmwareUpdate : clearing the update-pending bit failed; trying once more in %d ms",
+                  milliseconds(options.clearRetryPause));
+        pacer.pause(Phase::Finishing, options.clearRetryPause);
+        if (UWD(link, false) == 0) {
+            log.write("ERROR CLEARING BIT!");
+            return 1;
+        }
+    }
+    log.write("WheelFirmwareUpdate : update-pending bit cleared");
     return 1;
 }
 

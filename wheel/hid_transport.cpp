@@ -49,6 +49,11 @@ ReadResult readReport(hid_device* device, std::span<std::uint8_t, kReportPayload
     return result;
 }
 
+bool deviceGone(hid_device* device) {
+    std::uint8_t buffer[kReportSize] = {};
+    return hid_read_timeout(device, buffer, sizeof buffer, 0) < 0;
+}
+
 std::wstring errorText(hid_device* device) {
     const wchar_t* text = hid_error(device);
     if (text == nullptr) return L"";

@@ -4,6 +4,7 @@
 //
 //   openWheel()               open the wheel by its ids (null when absent or not openable)
 //   writeReport(), readReport()   one 33-byte output report, one input report
+//   deviceGone()              whether the device behind an open handle has left the bus
 //   errorText()               the transport's last error text for the "Error: %ls" line
 //   hid_get_version_number()  the USB release number of the open device, or -1
 //
@@ -58,6 +59,11 @@ struct ReadResult {
 // so stale buffer bytes are never taken for data.
 ReadResult readReport(hid_device* device, std::span<std::uint8_t, kReportPayloadSize> payload,
                       int timeoutMs = kReadTimeoutMs);
+
+// True once the device behind this handle has left: hidraw fails every read of a node whose
+// device is gone, while a live node merely has nothing to read. Never waits; a report that
+// happens to be waiting is read and dropped.
+bool deviceGone(hid_device* device);
 
 // The transport's last error text, cut at the first line break; never null.
 std::wstring errorText(hid_device* device);

@@ -29,6 +29,19 @@ void setPanelsEnabled(WheelPanels& panels, bool console, bool others) {
     panels.setSensitivityPanelEnabled(others);
 }
 
+bool wheelListed() {
+    hid_device_info* wheels = hid_enumerate(kWheelVendorId, kWheelProductId);
+    const bool listed = wheels != nullptr;
+    hid_free_enumeration(wheels);
+    return listed;
+}
+
+// A wheel that refused to open never connected, so its removal reaches no TryToRemoveWheel;
+// its hint must still go with it.
+void forgetRefusedWheel(HotPlug& hotPlug) {
+    if (!wheelListed()) hotPlug.panels.setNoWheelHint("");
+}
+
 }  // namespace
 
 std::optional<std::uint32_t> systemRandom() {
@@ -66,11 +79,33 @@ bool InitHIDNotification(HotPlug& hotPlug, HGE& hge) {
     return false;
 }
 
+int pageReturnedTo(const ScreenStates& screens) {
+    switch (screens.DetachedState) {
+    case kScreenSaving:
+    case kScreenSavingAfterReset:
+    case kScreenFirmwareUpdate:
+    case kScreenPresetList:
+        return screens.ResumeState;
+    case kScreenSlideToSensitivity:
+        return kScreenSensitivityPage;
+    case kScreenSlideToMain:
+    case kScreenConsoleSwitchFirstHalf:
+    case kScreenConsoleSwitchSecondHalf:
+        return kScreenMainPage;
+    default:
+        return screens.DetachedState;
+    }
+}
+
 bool DeviceChangeHook(HotPlug& hotPlug, WindowHandle, std::uint32_t, std::uintptr_t wParam, std::intptr_t) {
-    if (wParam == kDeviceArrival && !hotPlug.flags.WheelConnected) {
+    const bool connected = hotPlug.flags.WheelConnected;
+    // A changed node is udev applying its rules again, which may be the rule the wheel needed.
+    if ((wParam == kDeviceArrival || wParam == kDeviceNodesChanged) && !connected) {
         TryToConnectWheel(hotPlug);
-    } else if (wParam == kDeviceRemoveComplete && hotPlug.flags.WheelConnected) {
+    } else if (wParam == kDeviceRemoveComplete && connected) {
         TryToRemoveWheel(hotPlug);
+    } else if (wParam == kDeviceRemoveComplete) {
+        forgetRefusedWheel(hotPlug);
     }
     return true;
 }
@@ -92,8 +127,9 @@ void TryToConnectWheel(HotPlug& hotPlug) {
         // hidraw lists nodes it cannot open, so a listed wheel refused with EACCES is a wheel
         // whose node belongs to root: the udev rule is missing.
         if (listed.wheelListed && opened.errorNumber == EACCES) {
-            log.write("TryToConnectWheel : permission denied on %s; install the udev rule with: %s",
-                      listed.wheelPath.c_str(), kUdevRuleInstallCommand);
+            log.write("TryToConnectWheel : permission denied on %s; the udev rule %s must be in force: %s; then "
+                      "unplug and replug the wheel (the program retries by itself when udev applies the rule)",
+                      listed.wheelPath.c_str(), kUdevRuleFile, kUdevRuleInstallCommand);
             hotPlug.panels.setNoWheelHint(kPermissionHint);
         } else {
             hotPlug.panels.setNoWheelHint("");
@@ -132,7 +168,9 @@ void TryToConnectWheel(HotPlug& hotPlug) {
     log.write("Device Inserted OK");
     ScreenStates& screens = hotPlug.screens;
     screens.ScreenState = screens.DetachedState;
-    if (screens.ScreenState != kScreenSensitivityPage) hotPlug.panels.setConsolePanelEnabled(true);
+    // The console choice belongs to the main page, also when a save, an update or the preset
+    // list stands over the page for now.
+    if (pageReturnedTo(screens) != kScreenSensitivityPage) hotPlug.panels.setConsolePanelEnabled(true);
     hotPlug.panels.setMainControlsPanelEnabled(true);
     hotPlug.panels.setSensitivityPanelEnabled(true);
     hotPlug.flags.WheelConnected = true;

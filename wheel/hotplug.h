@@ -5,7 +5,8 @@
 //
 //   EnumerateHIDDevices(log)    logs every HID device; says whether the wheel was listed
 //   InitHIDNotification(h, hge) asks the engine to deliver arrival and removal notices
-//   DeviceChangeHook(h, ...)    the engine's state-100 hook: arrival connects, removal removes
+//   DeviceChangeHook(h, ...)    the engine's state-100 hook: arrival or a changed node connects,
+//                               removal removes
 //   makeDeviceChangeHook(h)     the same, as the engine's MessageHook
 //   TryToConnectWheel(h)        open, identify, read and decode the wheel; enable the panels
 //   TryToRemoveWheel(h)         if the wheel no longer opens, show the no-wheel screen
@@ -15,6 +16,7 @@
 #include "config/settings_widgets.h"
 #include "engine/hge.h"
 #include "engine/log.h"
+#include "wheel/permission_hint.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,14 +28,6 @@ namespace kestrel {
 // Wheels with firmware older than this are offered the update.
 constexpr int kCurrentFirmwareRelease = 0x0118;
 
-// Where the udev rule that lets the seat's user open the wheel lives in the source tree, and
-// what installs it.
-constexpr const char* kUdevRuleInstallCommand =
-    "sudo install -m 644 app/data/70-kestrel.rules /etc/udev/rules.d/ && sudo udevadm control --reload && "
-    "sudo udevadm trigger";
-// The one line the no-wheel box shows when the wheel is there but its node is not ours.
-constexpr const char* kPermissionHint = "Wheel found, but access was denied: install the udev rule (see Kestrel.log).";
-
 // What arrival and removal do to the screens; the screens implement it.
 class WheelPanels {
 public:
@@ -42,7 +36,7 @@ public:
     virtual void setConsolePanelEnabled(bool enabled) = 0;
     virtual void setMainControlsPanelEnabled(bool enabled) = 0;
     virtual void setSensitivityPanelEnabled(bool enabled) = 0;
-    // A line for inside the no-wheel box; empty for none.
+    // Lines for inside the no-wheel box (kPermissionHint); empty for none.
     virtual void setNoWheelHint(const std::string& text) = 0;
 };
 
@@ -72,6 +66,9 @@ struct EnumerationSummary {
 };
 
 EnumerationSummary EnumerateHIDDevices(Log& log);
+// The page (9 or 10) the screen shows once what DetachedState names is over: a save, a firmware
+// update or the preset list goes back to ResumeState.
+int pageReturnedTo(const ScreenStates& screens);
 bool InitHIDNotification(HotPlug& hotPlug, HGE& hge);
 bool DeviceChangeHook(HotPlug& hotPlug, WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                       std::intptr_t lParam);

@@ -59,7 +59,7 @@ int WriteNVM(WheelLink& link, hid_device* device) {
     return 0;
 }
 
-int write_flash(Log& log, hid_device* device, std::span<const std::uint8_t> firmware) {
+int write_flash(Log& log, hid_device* device, std::span<const std::uint8_t> firmware, const ChunkProgress& afterChunk) {
     log.write("Write flash %d bytes", static_cast<int>(firmware.size()));
     // A partial last chunk would have to be padded with bytes the image does not contain;
     // refusing is safer than guessing what the wheel's loader expects.
@@ -78,6 +78,7 @@ int write_flash(Log& log, hid_device* device, std::span<const std::uint8_t> firm
             logTransportError(log, "Write_flash : Unable to write()", errorText(device));
             return -1;
         }
+        if (afterChunk) afterChunk(k + 1, chunkCount);
     }
     log.write("write_flash : %zu chunks sent", chunkCount);
     return 0;

@@ -4,7 +4,8 @@
 //
 //   ReadNVM(link, device)              0 / -1; the whole configuration memory into link.image
 //   WriteNVM(link, device)             0 / -1; link.image to the wheel
-//   write_flash(log, device, image)    0 / -1; a firmware image to the wheel
+//   write_flash(log, device, image, afterChunk)   0 / -1; a firmware image to the wheel, calling
+//                                      afterChunk(sent, total) after each data report
 //   UWD(link, updatePending)           1 / 0;  sets or clears the update-pending bit, then opens,
 //                                      writes and closes the wheel
 // Every failure is logged as the operation, a colon and the problem, then "Error: %ls".
@@ -14,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace kestrel {
@@ -40,7 +42,9 @@ struct WheelLink {
 // a mixture of two wheels' memories that a later write could send back.
 int ReadNVM(WheelLink& link, hid_device* device);
 int WriteNVM(WheelLink& link, hid_device* device);
-int write_flash(Log& log, hid_device* device, std::span<const std::uint8_t> firmware);
+using ChunkProgress = std::function<void(std::size_t chunksSent, std::size_t chunkCount)>;
+int write_flash(Log& log, hid_device* device, std::span<const std::uint8_t> firmware,
+                const ChunkProgress& afterChunk = {});
 int UWD(WheelLink& link, bool updatePending);
 
 }  // namespace kestrel

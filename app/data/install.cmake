@@ -27,14 +27,7 @@ foreach(size IN LISTS kestrel_icon_sizes)
   endif()
 endforeach()
 
-# udev reads rules from its own folder, which udev.pc names (/usr/lib/udev or /lib/udev). The
-# folder is kept relative to the install prefix, so --prefix /usr lands in the system folder
-# and a staging prefix gets the same layout; a distributor may set an absolute folder instead.
-set(kestrel_udev_dir lib/udev)
-pkg_get_variable(kestrel_udevdir_from_pc udev udevdir)
-if(kestrel_udevdir_from_pc)
-  string(REGEX REPLACE "^/(usr/)?" "" kestrel_udev_dir "${kestrel_udevdir_from_pc}")
-endif()
-set(KESTREL_UDEV_RULES_DIR ${kestrel_udev_dir}/rules.d CACHE STRING
-  "Folder the udev rule is installed to; relative paths are under the install prefix")
-install(FILES ${kestrel_app_data}/70-kestrel.rules DESTINATION ${KESTREL_UDEV_RULES_DIR})
+# The rule's folder is worked out with the program's own copy of it (wheel/permission_hint.h),
+# so the program names the file where this build puts it.
+include(KestrelUdevRule)
+install(FILES ${kestrel_app_data}/${KESTREL_UDEV_RULE_NAME} DESTINATION ${KESTREL_UDEV_RULES_DIR})

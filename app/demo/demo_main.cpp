@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "app/demo/demo_content.h"
 #include "app/demo/demo_screenshot.h"
@@ -147,6 +148,20 @@ int main() {
 
     ProgramEnvironment environment;
     if (const char* log = environmentText("KESTREL_DEMO_LOG")) environment.logFile = log;
+    // The simulated wheel's clock runs with the update's real pauses, so an old node kept after
+    // the flash goes in real time; a pause per chunk makes the flash take as long as a real one.
+    if (const char* linger = environmentText("KESTREL_DEMO_OLD_NODE_MS"))
+        wheel.setOldNodeLingersAfterFlash(std::chrono::milliseconds(std::atoi(linger)));
+    environment.firmware.sleep = [&wheel](std::chrono::milliseconds pause) {
+        std::this_thread::sleep_for(pause);
+        wheel.elapse(pause);
+    };
+    if (const char* chunk = environmentText("KESTREL_DEMO_CHUNK_MS")) {
+        const std::chrono::milliseconds perChunk(std::atoi(chunk));
+        environment.firmware.progress = [perChunk](const FirmwareProgress& progress) {
+            if (progress.phase == FirmwareProgress::Phase::Flashing) std::this_thread::sleep_for(perChunk);
+        };
+    }
     environment.noticeSource = std::make_unique<SignalledNotices>(wheel, wheel.noticeSource());
 
     const char* secondsText = environmentText("KESTREL_DEMO_SECONDS");

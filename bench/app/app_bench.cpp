@@ -1,6 +1,8 @@
 // What one frame of the application costs on the headless engine with the real main screen:
 // a static screen, where the render function has nothing new to draw, against a screen whose
-// mouse moves every frame. The frame pacing, idle CPU, start time and memory of the running
+// mouse moves every frame. And what keeping the window alive costs a whole firmware flash: a
+// pump after each of its 771 chunks and a redraw of the updating screen per percent, against
+// the pumps alone. The frame pacing, idle CPU, start time and memory of the running
 // demo are measured by scripts/measure-performance.
 #include <benchmark/benchmark.h>
 
@@ -61,11 +63,44 @@ void runFrames(benchmark::State& state, bool moveMouse) {
     state.counters["skipped"] = static_cast<double>(loop.scenesSkipped());
 }
 
+// What the program does between the chunks of one flash, over the whole flash.
+void flashUpkeep(benchmark::State& state, bool redraw) {
+    HeadlessEngine engine;
+    engine.initiate();
+    NvmImage image{};
+    ConfigurationModel model;
+    ProgramFlags flags;
+    ScreenStates states;
+    Screens screens({*engine.hge(), engine.log(), model, image, flags, states});
+    screens.createSprites();
+    screens.buildScreen();
+    states.ScreenState = kScreenFirmwareUpdate;
+    SilentShell shell;
+    std::string url;
+    ScreensDriver driver(screens);
+    NoWheel wheel;
+    FrameLoop loop({*engine.hge(), engine.log(), shell, flags, states, url, driver, wheel});
+    constexpr std::size_t kChunks = 771;
+    for (auto _ : state) {
+        screens.showFirmwareProgress(FirmwareProgress{});
+        for (std::size_t sent = 1; sent <= kChunks; ++sent) {
+            const bool changed = screens.showFirmwareProgress({FirmwareProgress::Phase::Flashing, sent, kChunks});
+            loop.keepWindowAnswering(redraw && changed);
+        }
+    }
+    state.counters["scenes/flash"] = static_cast<double>(loop.scenesDrawn()) / static_cast<double>(state.iterations());
+}
+
+void BM_FlashUpkeepPumpsOnly(benchmark::State& state) { flashUpkeep(state, false); }
+void BM_FlashUpkeepWithProgress(benchmark::State& state) { flashUpkeep(state, true); }
+
 void BM_StaticScreenFrame(benchmark::State& state) { runFrames(state, false); }
 void BM_ChangingScreenFrame(benchmark::State& state) { runFrames(state, true); }
 
 BENCHMARK(BM_StaticScreenFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ChangingScreenFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FlashUpkeepPumpsOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FlashUpkeepWithProgress)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrel

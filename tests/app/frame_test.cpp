@@ -268,11 +268,42 @@ TEST_F(FrameLoopTest, ExposeAndAnimationsAlwaysDraw) {
     EXPECT_EQ(loop.scenesDrawn(), drawn + 1 + kSettleFrames * 3);
 }
 
+TEST_F(FrameLoopTest, LongWorkKeepsTheWindowAnsweringAndDrawsOnlyWhenAsked) {
+    runFrames(kSettleFrames + 5);
+    const std::uint64_t drawn = loop.scenesDrawn();
+    const int updates = screen.updates;
+    auto& platform = engine.platform();
+
+    loop.keepWindowAnswering(false);
+    EXPECT_EQ(platform.windowEventPumps(), 1);
+    EXPECT_EQ(loop.scenesDrawn(), drawn);
+
+    loop.keepWindowAnswering(true);
+    EXPECT_EQ(loop.scenesDrawn(), drawn + 1);
+    EXPECT_EQ(screen.drawnStates.back(), kScreenMainPage);
+
+    PlatformEvent exposed;
+    exposed.type = PlatformEvent::Type::kExposed;
+    platform.queueEvent(exposed);
+    moveMouse(10, 10);
+    pressKey(kKeyEscape);
+    loop.keepWindowAnswering(false);
+    EXPECT_EQ(loop.scenesDrawn(), drawn + 2) << "what the expose lost is drawn again";
+    EXPECT_EQ(platform.windowEventPumps(), 3);
+    EXPECT_EQ(screen.updates, updates) << "the screen sees no input meanwhile";
+    EXPECT_FALSE(runFrames(1)) << "the Escape pressed meanwhile was dropped";
+}
+
 TEST(ShellUrls, OnlyWebPagesWithAHostAreOpened) {
     for (const char* url : {"http://example.org/", "HTTPS://example.org/kestrel/download"}) EXPECT_TRUE(isWebUrl(url)) << url;
     for (const char* url : {"", "file:///etc/passwd", "ftp://example.org/", "javascript:alert(1)", "http://",
                             "https:///path", "https://example.org/a b", "https://example.org/\n"})
         EXPECT_FALSE(isWebUrl(url)) << url;
+}
+
+TEST(ShellUrls, LoggedLinksStayOnOneLine) {
+    EXPECT_EQ(printableUrl("https://example.org/kestrel/"), "https://example.org/kestrel/");
+    EXPECT_EQ(printableUrl("javascript:x\nHelp : forged\x7F"), "javascript:x\\x0AHelp : forged\\x7F");
 }
 
 TEST(ShellUrls, EveryShellFailureCodeHasALineAndSuccessHasNone) {

@@ -33,6 +33,19 @@ struct RecordingShell final : Shell {
     }
 };
 
+// What runProgram is handed as its shell: passes everything to one the test keeps.
+class ForwardingShell final : public Shell {
+public:
+    explicit ForwardingShell(Shell& target) : target_(target) {}
+    MessageBoxResult ask(std::string_view text, MessageBoxButtons buttons, PromptIcon icon) override {
+        return target_.ask(text, buttons, icon);
+    }
+    int openUrl(const std::string& url) override { return target_.openUrl(url); }
+
+private:
+    Shell& target_;
+};
+
 // Serves bodies by full URL; anything else is unreachable.
 struct ScriptedTransport final : HttpTransport {
     std::map<std::string, std::string> bodies;

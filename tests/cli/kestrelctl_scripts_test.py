@@ -89,6 +89,8 @@ def demo(args):
 
         denied = run("info", status=4, KESTREL_DEMO_DENIED="1")
         check(denied.stderr.startswith("kestrelctl: ") and denied.stderr.count("\n") == 1, f"denied: {denied.stderr}")
+        check("/70-kestrel.rules" in denied.stderr and "replug" in denied.stderr,
+              f"denied names neither the rule nor the replug: {denied.stderr}")
         absent = run("set", "--pedal", "1", status=3, KESTREL_DEMO_NO_WHEEL="1")
         check(absent.stderr == "kestrelctl: no wheel connected\n", f"no wheel: {absent.stderr}")
         run("map", "--console", "xbox", "NOSE=X", status=2)

@@ -434,10 +434,22 @@ def scenario_newer_version_refused(args, server, workdir):
 
 
 def scenario_firmware_update_accepted(args, server, workdir):
-    """An old wheel is offered the update; Yes flashes it, says so, and the program goes on."""
-    demo = Demo(args, server, workdir, "firmware", release="0x0117")
+    """An old wheel is offered the update; Yes flashes it while the window shows the progress,
+    waits for the old device node to go, says it is done, and the program goes on."""
+    demo = Demo(args, server, workdir, "firmware", release="0x0117", chunk_ms=4, old_node_ms=400)
+    screenshot = Screenshot(server.display)
     try:
+        window = demo.main_window()
         demo.answer_message_box("Return")
+        demo.wait_for_log("Begin Wheel Firmware Update")
+        # The flash takes some 3 s; the window keeps drawing how far it got.
+        time.sleep(0.3)
+        early = screenshot.grab(window)
+        time.sleep(1.0)
+        later = screenshot.grab(window)
+        check("Wheel Firmware Update - OK" not in demo.log_lines(),
+              "the flash ended before it could be watched")
+        check(changed_share(early, later) > 0.0005, "the window did not redraw its progress during the flash")
         demo.answer_message_box("Return", timeout=30)
         demo.wait_for_log("Wheel Firmware Update - OK")
         demo.main_window()
@@ -448,6 +460,7 @@ def scenario_firmware_update_accepted(args, server, workdir):
         prompts = demo.prompts()
         log = demo.log_lines()
     finally:
+        screenshot.close()
         demo.close()
     check(len(prompts) == 2, f"expected the firmware question and the done message, saw {prompts}")
     question, done = prompts
@@ -458,6 +471,9 @@ def scenario_firmware_update_accepted(args, server, workdir):
     check("Device version number: 0117" in log, "the log does not name the old release 0117")
     check("POST UPGRADE - Device version number: 0118" in log,
           "the log does not show the wheel reporting 0118 after the flash")
+    check(any(line.startswith("WheelFirmwareUpdate : old device node gone after") for line in log),
+          "the log does not show the wait for the old device node")
+    check("WheelFirmwareUpdate : update-pending bit cleared" in log, "the update-pending bit was not cleared")
 
 
 def scenario_hotplug_returns_to_page(args, server, workdir):

@@ -458,6 +458,12 @@ TEST(EngineDeviceNotices, InjectedArrivalAndRemovalReachTheHookAsDeviceChanges) 
     EXPECT_EQ(seen[0].message, kMessageDeviceChange);
     EXPECT_EQ(seen[0].wparam, kDeviceArrival);
     EXPECT_EQ(seen[1].wparam, kDeviceRemoveComplete);
+
+    // A node changed in place (udev re-applied its rules) is a device change of its own kind.
+    notices->pending.push_back({DeviceNotice::Kind::kChange, "/dev/hidraw3"});
+    world.runFrames(1);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[2].wparam, kDeviceNodesChanged);
 }
 
 TEST(EngineDeviceNotices, UdevMonitorNeverBlocksWhenNothingHappens) {
@@ -501,6 +507,60 @@ TEST(EngineWindowEvents, FocusChangesCallTheirFunctionsOnceAndExposeRedraws) {
     EXPECT_EQ(lost, 1);
     EXPECT_EQ(gained, 1);
     EXPECT_EQ(renders, 2);  // the expose and the frame
+}
+
+TEST(EngineWindowEvents, PumpWhileBusyAnswersTheWindowButActsOnNothing) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    int lost = 0, renders = 0, hooked = 0, frames = 0;
+    world.hge()->System_SetFuncState(kStateFocusLostFunc, [&] { return ++lost, false; });
+    world.hge()->System_SetFuncState(kStateRenderFunc, [&] { return ++renders, false; });
+    world.hge()->System_SetHookState(kStateMessageHook, [&](WindowHandle, std::uint32_t, std::uintptr_t,
+                                                            std::intptr_t) { return ++hooked, true; });
+    auto source = std::make_unique<ScriptedNotices>();
+    ScriptedNotices* notices = source.get();
+    world.hge()->System_SetDeviceNoticeSource(std::move(source));
+    ASSERT_TRUE(world.hge()->System_RegisterDeviceNotification());
+    PlatformEvent lostFocus;
+    lostFocus.type = Type::kFocusLost;
+    PlatformEvent close;
+    close.type = Type::kCloseRequest;
+    PlatformEvent exposed;
+    exposed.type = Type::kExposed;
+
+    // As a firmware update does: inside one frame, long work with pumps in between.
+    bool firstPumpRedraws = true, secondPumpRedraws = false;
+    int lastKey = -1;
+    bool inputQueued = true;
+    int hookedDuringWork = -1;
+    world.runFrames(3, [&] {
+        if (++frames > 1) return;
+        notices->pending.push_back({DeviceNotice::Kind::kRemoval, "/dev/hidraw3"});
+        world.platform().queueEvent(mouseEvent(Type::kMouseButtonDown, 100, 100));
+        world.platform().queueEvent(keyDown(kKeyEscape));
+        world.platform().queueEvent(lostFocus);
+        world.platform().queueEvent(close);
+        world.platform().queueEvent(mouseEvent(Type::kMouseButtonUp, 100, 100));
+        firstPumpRedraws = world.hge()->System_PumpWindowEvents();
+        world.platform().queueEvent(exposed);
+        secondPumpRedraws = world.hge()->System_PumpWindowEvents();
+        lastKey = world.hge()->Input_LastKey();
+        InputEvent input;
+        inputQueued = world.hge()->Input_NextEvent(&input);
+        hookedDuringWork = hooked;
+    });
+
+    EXPECT_FALSE(firstPumpRedraws);
+    EXPECT_TRUE(secondPumpRedraws) << "the caller draws what the expose lost";
+    EXPECT_EQ(world.platform().windowEventPumps(), 2);
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(renders, 1) << "only the frame's own render";
+    EXPECT_EQ(hookedDuringWork, 0) << "device notices wait for the frame loop";
+    EXPECT_FALSE(world.platform().captured());
+    EXPECT_EQ(lastKey, 0);
+    EXPECT_FALSE(inputQueued);
+    // The close request was kept, not lost: the next frame's pump ended the loop.
+    EXPECT_EQ(frames, 1);
 }
 
 TEST(EngineWindowEvents, WindowCanBeMovedForTitleBarDragging) {

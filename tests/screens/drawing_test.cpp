@@ -3,8 +3,10 @@
 // Each test also leaves a screenshot of its state beside the test program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "assets/embedded.h"
@@ -42,12 +44,14 @@ bool closeRgb(std::uint32_t a, std::uint32_t b, int tolerance = 10) {
 }
 
 // Share of the sprite's opaque pixels (sampled on a grid) that appear on screen unchanged with
-// the sprite's top-left corner at (left, top). Covered or dimmed sprites score low.
-double spriteMatch(const ScreenWorld& world, int sprite, int left, int top) {
+// the sprite's top-left corner at (left, top); only its first `rows` rows when given. Covered or
+// dimmed sprites score low.
+double spriteMatch(const ScreenWorld& world, int sprite, int left, int top, int rows = 0) {
     const skin::AtlasRect rect = skin::spriteCutRect(sprite);
+    const int height = rows > 0 ? std::min(rows, rect.height) : rect.height;
     int opaque = 0;
     int matching = 0;
-    for (int dy = 1; dy < rect.height - 1; dy += std::max(1, rect.height / 12)) {
+    for (int dy = 1; dy < height - 1; dy += std::max(1, height / 12)) {
         for (int dx = 1; dx < rect.width - 1; dx += std::max(1, rect.width / 12)) {
             const int sx = left + dx;
             const int sy = top + dy;
@@ -60,6 +64,9 @@ double spriteMatch(const ScreenWorld& world, int sprite, int left, int top) {
     }
     return opaque == 0 ? 0.0 : static_cast<double>(matching) / opaque;
 }
+
+// Rows of the firmware warning panel above its progress bar.
+constexpr int kFirmwarePanelAboveBar = 145;
 
 class ScreenDrawing : public ::testing::Test {
 protected:
@@ -112,11 +119,17 @@ TEST_F(ScreenDrawing, NoWheelHintIsWrittenInsideTheBoxWhichGrowsToHoldIt) {
     world.screens.setNoWheelHint(kPermissionHint);
     screenshot("no-wheel-hint");
     EXPECT_GT(litPixels(), without + 50);
-    // Just outside both ends of the text, and below it, the box is still there.
+    // Just outside both ends of the widest line, and below the last, the box is still there.
     const int half = static_cast<int>(font->stringWidth(kPermissionHint)) / 2;
-    EXPECT_TRUE(closeRgb(world.pixel(400 - half - 8, hintTop + 8), frameCentrePixel()));
-    EXPECT_TRUE(closeRgb(world.pixel(400 + half + 8, hintTop + 8), frameCentrePixel()));
-    EXPECT_TRUE(closeRgb(world.pixel(400, hintTop + 24), frameCentrePixel()));
+    const int lines = 1 + static_cast<int>(std::count(std::begin(kPermissionHint), std::end(kPermissionHint), '\n'));
+    const int lineHeight = static_cast<int>(font->height());
+    for (int line = 0; line < lines; ++line) {
+        EXPECT_TRUE(closeRgb(world.pixel(400 - half - 8, hintTop + line * lineHeight + 8), frameCentrePixel()));
+        EXPECT_TRUE(closeRgb(world.pixel(400 + half + 8, hintTop + line * lineHeight + 8), frameCentrePixel()));
+    }
+    EXPECT_GT(half, 0);
+    EXPECT_LT(400 + half + 8, 800) << "the widest line fits the window";
+    EXPECT_TRUE(closeRgb(world.pixel(400, hintTop + lines * lineHeight + 6), frameCentrePixel()));
     world.screens.setHintFont(nullptr);
 }
 
@@ -183,7 +196,49 @@ TEST_F(ScreenDrawing, FirmwareUpdateShowsTheWarningPanel) {
     world.states.ScreenState = kScreenFirmwareUpdate;
     screenshot("updating");
     const auto c = centredBox(skin::kFirmwareWarning);
-    EXPECT_GT(spriteMatch(world, skin::kFirmwareWarning, c.x, c.y - 100), 0.9);
+    // Down to its progress bar, which shows the update's own progress.
+    EXPECT_GT(spriteMatch(world, skin::kFirmwareWarning, c.x, c.y - 100, kFirmwarePanelAboveBar), 0.9);
+}
+
+TEST_F(ScreenDrawing, FirmwareUpdateShowsHowManyChunksWereSentUnderTheWarning) {
+    auto font = loadEmbeddedFont("myriad_16s");
+    ASSERT_TRUE(font);
+    world.screens.setHintFont(font.get());
+    world.connectWheel();
+    world.states.ResumeState = world.states.ScreenState;
+    world.states.ScreenState = kScreenFirmwareUpdate;
+    world.frame(0, 0, false);  // the frame that shows the screen before the update starts
+    EXPECT_EQ(world.screens.firmwareProgress().chunksSent, 0u);
+
+    // Drawing again is worth it only when the bar moves by a step (2 %) or the phase changes.
+    using Phase = FirmwareProgress::Phase;
+    EXPECT_FALSE(world.screens.showFirmwareProgress({Phase::Flashing, 15, 771}));
+    EXPECT_TRUE(world.screens.showFirmwareProgress({Phase::Flashing, 16, 771}));
+    EXPECT_FALSE(world.screens.showFirmwareProgress({Phase::Flashing, 17, 771}));
+    EXPECT_TRUE(world.screens.showFirmwareProgress({Phase::Flashing, 400, 771}));
+    screenshot("updating-progress");
+
+    // The panel's own bar (x 113..418, y 147..153 of the panel) shows the share sent.
+    const auto c = centredBox(skin::kFirmwareWarning);
+    const int panelY = c.y - 100;
+    EXPECT_GT(spriteMatch(world, skin::kFirmwareWarning, c.x, panelY, kFirmwarePanelAboveBar), 0.9);
+    const int barY = panelY + 150;
+    const int sent = c.x + 113 + 306 * 400 / 771;
+    auto accent = [](std::uint32_t pixel) { return (pixel >> 16 & 0xFF) > 0xB0 && (pixel & 0xFF) < 0x70; };
+    EXPECT_TRUE(accent(world.pixel(c.x + 116, barY)));
+    EXPECT_TRUE(accent(world.pixel(sent - 3, barY)));
+    EXPECT_FALSE(accent(world.pixel(sent + 3, barY)));
+    EXPECT_FALSE(accent(world.pixel(c.x + 415, barY)));
+    int lit = 0;
+    for (int y = panelY + 158; y < panelY + 180; ++y) {
+        for (int x = c.x + 110; x < c.x + 440; ++x) lit += (world.pixel(x, y) & 0xFF) > 0x80;
+    }
+    EXPECT_GT(lit, 100) << "the line under the bar";
+
+    EXPECT_TRUE(world.screens.showFirmwareProgress({Phase::WaitingForOldNode, 771, 771}));
+    world.render();
+    EXPECT_TRUE(accent(world.pixel(c.x + 415, barY))) << "all sent";
+    world.screens.setHintFont(nullptr);
 }
 
 TEST_F(ScreenDrawing, DraggedIconFloatsCentredOnThePointer) {

@@ -295,6 +295,30 @@ TEST_F(ScreenEditing, WindowButtonsWorkWithoutAWheel) {
     EXPECT_FALSE(world.flags.ConfigWritePending);
 }
 
+TEST_F(ScreenEditing, HelpOpensOnlyWebLinksAndLogsAnyOtherAsOneLine) {
+    const std::vector<std::string> refused = {
+        "file:///etc/passwd",
+        "javascript:alert(1)",
+        "JavaScript:alert('x')%0A\nHelp : forged line",
+        "",
+    };
+    for (const std::string& link : refused) {
+        world.engine.log().clear();
+        world.screens.setSupportUrl(link);
+        clickWidget(layout::kWindowButtons[2]);
+        EXPECT_TRUE(world.engine.platform().openedDocuments().empty()) << link;
+        ASSERT_EQ(world.engine.log().lines().size(), 1u) << link;
+        const std::string& line = world.engine.log().lines()[0];
+        EXPECT_EQ(line.rfind("Help : Unable to open the support page ", 0), 0u) << line;
+        EXPECT_EQ(line.find('\n'), std::string::npos) << "a link cannot forge log lines";
+    }
+
+    world.screens.setSupportUrl("HTTPS://example.org/kestrel/support/");
+    clickWidget(layout::kWindowButtons[2]);
+    EXPECT_EQ(world.engine.platform().openedDocuments(),
+              (std::vector<std::string>{"HTTPS://example.org/kestrel/support/"}));
+}
+
 TEST_F(ScreenEditing, AboutShowsTheProgramTitle) {
     world.screens.setAboutText("Kestrel Customiser Setup 1.1");
     clickWidget(layout::kWindowButtons[3]);

@@ -110,6 +110,26 @@ TEST(UIClockSlider, PressAwayFromTheHandlesIsNotTaken) {
     EXPECT_FALSE(w.mouse.frame(kCentreX, kCentreY, false));
 }
 
+TEST(UIClockSlider, DisablingMidDragEndsItAsARelease) {
+    DialWorld w;
+    DialPoint from = DialWorld::at(10);
+    DialPoint to = DialWorld::at(85);
+    w.mouse.frame(from.x, from.y, true);
+    w.mouse.frame(to.x, to.y, true);  // past the second handle at 80
+
+    w.panel.setState(false, true);
+    EXPECT_EQ(w.dial->draggedHandle(), 0);
+    EXPECT_EQ(w.panel.captured(), nullptr);
+    EXPECT_LE(w.dial->firstAngle(), w.dial->secondAngle()) << "crossed handles swap as on a release";
+
+    const float first = w.dial->firstAngle();
+    const float second = w.dial->secondAngle();
+    DialPoint elsewhere = DialWorld::at(45);
+    EXPECT_FALSE(w.mouse.frame(elsewhere.x, elsewhere.y, false));
+    EXPECT_EQ(w.dial->firstAngle(), first);
+    EXPECT_EQ(w.dial->secondAngle(), second);
+}
+
 TEST(UIClockSlider, SetStateHasNoEffect) {
     DialWorld w;
     w.panel.setState(false, false);

@@ -47,6 +47,23 @@ TEST(UISlider, ValueClampsAtBothEndsOfTheTrack) {
     EXPECT_EQ(w.slider->thumbOffset(), 0);
 }
 
+TEST(UISlider, DisablingMidDragEndsItWhereItWas) {
+    SliderWorld w;
+    w.mouse.frame(550, 430, true);
+    w.mouse.frame(548 + 100, 430, true);
+    const int value = w.slider->value();
+
+    w.panel.setState(false, true);
+    EXPECT_FALSE(w.slider->dragging());
+    EXPECT_EQ(w.panel.captured(), nullptr);
+    w.panel.setState(true, true);
+
+    // The button came up meanwhile; the thumb no longer follows, and a click elsewhere is no drag.
+    EXPECT_FALSE(w.mouse.frame(548 + 200, 430, false));
+    w.mouse.click(548 + 5, 500);
+    EXPECT_EQ(w.slider->value(), value);
+}
+
 TEST(UISlider, PressOnTheTrackBesideTheThumbDoesNothing) {
     SliderWorld w;
     EXPECT_FALSE(w.mouse.frame(700, 430, true));

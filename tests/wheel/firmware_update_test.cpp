@@ -62,10 +62,28 @@ struct Update : WheelWorld {
         image.writeU32(kNvmFlagsOffset, 0x00000001);
         wheel.setReleaseNumber(0x0110);
         wheel.setReleaseAfterFlash(0x0118);
-        options.sleep = [this](std::chrono::milliseconds pause) { sleeps.push_back(pause); };
+        options.sleep = [this](std::chrono::milliseconds pause) {
+            sleeps.push_back(pause);
+            wheel.elapse(pause);
+        };
     }
     int run() { return WheelFirmwareUpdate(link, options); }
+    std::chrono::milliseconds waited() const {
+        std::chrono::milliseconds total{0};
+        for (auto pause : sleeps) total += pause;
+        return total;
+    }
 };
+
+std::vector<std::chrono::milliseconds> repeated(std::size_t times, std::chrono::milliseconds pause) {
+    return std::vector<std::chrono::milliseconds>(times, pause);
+}
+
+std::vector<std::chrono::milliseconds> operator+(std::vector<std::chrono::milliseconds> first,
+                                                 const std::vector<std::chrono::milliseconds>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
 
 TEST(Firmware, CompleteUpdateMarksSendsReopensAndClears) {
     Update update;
@@ -82,11 +100,16 @@ TEST(Firmware, CompleteUpdateMarksSendsReopensAndClears) {
                                       "Begin Wheel Firmware Update",
                                       "Write flash 24672 bytes",
                                       "write_flash : 771 chunks sent",
+                                      "WheelFirmwareUpdate : waiting for the old device node sim:kestrel-wheel to go",
+                                      "WheelFirmwareUpdate : old device node gone after 0 ms",
                                       "Enumerate HID Devices...",
                                       "Device Found...\n  Vid: 1c1a Pid: 0200\n  Path: sim:kestrel-wheel",
                                       "  Version : 0118",
+                                      "WheelFirmwareUpdate : waiting for the wheel to come back",
+                                      "WheelFirmwareUpdate : wheel back after 0 ms",
                                       "POST UPGRADE - Device version number: 0118",
                                       "Wheel Firmware Update - OK",
+                                      "WheelFirmwareUpdate : update-pending bit cleared",
                                   }));
     EXPECT_TRUE(update.sleeps.empty());
     EXPECT_EQ(update.wheel.openHandles(), 0);
@@ -138,10 +161,7 @@ TEST(Firmware, WheelThatDoesNotComeBackFailsAfterTheWaitAndKeepsTheMark) {
     EXPECT_EQ(update.log.lines().back(), "Device re-open error");
     EXPECT_EQ(outline(update.wheel.transcript()), "O W33 C O W772 C");
     EXPECT_EQ(update.wheel.memory().readU32(kNvmFlagsOffset), 0x80000001u);
-    std::chrono::milliseconds waited{0};
-    for (auto pause : update.sleeps) waited += pause;
-    EXPECT_EQ(waited, 5000ms);
-    EXPECT_EQ(update.sleeps.size(), 50u);
+    EXPECT_EQ(update.sleeps, repeated(50, 100ms));
 }
 
 TEST(Firmware, WheelThatReenumeratesIsWaitedFor) {
@@ -154,9 +174,105 @@ TEST(Firmware, WheelThatReenumeratesIsWaitedFor) {
     EXPECT_EQ(update.wheel.memory().readU32(kNvmFlagsOffset), 0x00000001u);
 }
 
-TEST(Firmware, FailingToClearTheMarkStillReportsSuccess) {
+// ---- The wheel restarting after the transfer ------------------------------------------------
+
+TEST(Firmware, SimulatedOldNodeAnswersAsTheOldFirmwareUntilItGoes) {
+    Update update;
+    update.wheel.setOldNodeLingersAfterFlash(500ms);
+    {
+        OpenResult flashing = openWheel();
+        ASSERT_EQ(write_flash(update.log, flashing.device.get(), update.options.image), 0);
+        OpenResult stale = openWheel();
+        ASSERT_TRUE(stale.device) << "the kernel has not seen the wheel leave yet";
+        EXPECT_EQ(hid_get_version_number(stale.device.get()), 0x0110);
+        EXPECT_FALSE(deviceGone(flashing.device.get()));
+
+        update.wheel.elapse(499ms);
+        EXPECT_FALSE(deviceGone(flashing.device.get()));
+        update.wheel.elapse(1ms);
+        EXPECT_TRUE(deviceGone(flashing.device.get()));
+        EXPECT_TRUE(deviceGone(stale.device.get()));
+    }
+    OpenResult fresh = openWheel();
+    ASSERT_TRUE(fresh.device);
+    EXPECT_EQ(hid_get_version_number(fresh.device.get()), 0x0118);
+    EXPECT_FALSE(deviceGone(fresh.device.get()));
+}
+
+TEST(Firmware, OldNodeLingeringIsWaitedOutBeforeTheNewWheelIsOpened) {
+    Update update;
+    update.wheel.setOldNodeLingersAfterFlash(500ms);
+    update.wheel.setOpensMissedAfterFlash(2);
+
+    EXPECT_EQ(update.run(), 1);
+
+    // No open between the transfer and the old node going: only the new wheel is asked.
+    EXPECT_EQ(outline(update.wheel.transcript()), "O W33 C O W772 C O C O W33 C");
+    EXPECT_TRUE(update.log.contains("WheelFirmwareUpdate : old device node gone after 500 ms"));
+    EXPECT_TRUE(update.log.contains("WheelFirmwareUpdate : wheel back after 200 ms"));
+    EXPECT_TRUE(update.log.contains("POST UPGRADE - Device version number: 0118"));
+    EXPECT_FALSE(update.log.contains("ERROR CLEARING BIT!"));
+    EXPECT_EQ(update.wheel.memory().readU32(kNvmFlagsOffset), 0x00000001u);
+    EXPECT_EQ(update.sleeps, repeated(10, 50ms) + repeated(2, 100ms));
+}
+
+TEST(Firmware, OldNodeLingeringPastTheBoundFailsAsAWheelThatDidNotComeBack) {
+    Update update;
+    update.wheel.setOldNodeLingersAfterFlash(10000ms);
+
+    EXPECT_EQ(update.run(), 0);
+
+    const auto& lines = update.log.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2],
+              "WheelFirmwareUpdate : old device node sim:kestrel-wheel still there after 3000 ms");
+    EXPECT_EQ(lines.back(), "Device re-open error");
+    EXPECT_EQ(outline(update.wheel.transcript()), "O W33 C O W772 C");
+    EXPECT_EQ(update.wheel.memory().readU32(kNvmFlagsOffset), 0x80000001u);
+    EXPECT_EQ(update.waited(), 3000ms);
+    EXPECT_EQ(update.wheel.openHandles(), 0);
+}
+
+TEST(Firmware, ProgressIsReportedAfterEveryChunkAndBeforeEveryPause) {
+    using Phase = FirmwareProgress::Phase;
+    Update update;
+    update.wheel.setOldNodeLingersAfterFlash(100ms);
+    update.wheel.setOpensMissedAfterFlash(1);
+    std::vector<FirmwareProgress> reports;
+    update.options.progress = [&](const FirmwareProgress& progress) { reports.push_back(progress); };
+
+    ASSERT_EQ(update.run(), 1);
+
+    ASSERT_EQ(reports.size(), 771u + 2 + 1 + 1);
+    for (std::size_t chunk = 0; chunk < 771; ++chunk) {
+        EXPECT_EQ(reports[chunk].phase, Phase::Flashing);
+        EXPECT_EQ(reports[chunk].chunksSent, chunk + 1);
+        EXPECT_EQ(reports[chunk].chunkCount, 771u);
+    }
+    EXPECT_EQ(reports[771].phase, Phase::WaitingForOldNode);
+    EXPECT_EQ(reports[772].phase, Phase::WaitingForOldNode);
+    EXPECT_EQ(reports[773].phase, Phase::WaitingForWheel);
+    EXPECT_EQ(reports[774].phase, Phase::Finishing);
+    EXPECT_EQ(reports[774].chunksSent, 771u);
+}
+
+TEST(Firmware, FailedClearOfTheMarkIsTriedOnceMore) {
     Update update;
     update.wheel.failOpen(4);
+
+    EXPECT_EQ(update.run(), 1);
+
+    EXPECT_TRUE(update.log.contains(
+        "WheelFirmwareUpdate : clearing the update-pending bit failed; trying once more in 500 ms"));
+    EXPECT_EQ(update.log.lines().back(), "WheelFirmwareUpdate : update-pending bit cleared");
+    EXPECT_EQ(update.sleeps, repeated(1, 500ms));
+    EXPECT_EQ(update.wheel.memory().readU32(kNvmFlagsOffset), 0x00000001u);
+}
+
+TEST(Firmware, FailingToClearTheMarkTwiceStillReportsSuccess) {
+    Update update;
+    update.wheel.failOpen(4);
+    update.wheel.failOpen(5);
 
     EXPECT_EQ(update.run(), 1);
 

@@ -137,6 +137,43 @@ TEST(Connection, UnplugOnTheSensitivityPageAndReplugReturnsThere) {
     EXPECT_EQ(world.panels.sensitivity, true);
 }
 
+// Whatever stood over a page when the wheel left, the console choice comes back only with the
+// main page.
+TEST(Connection, ConsolePanelFollowsThePageReturnedTo) {
+    struct Case {
+        int detached;
+        int resume;
+        bool consoleEnabled;
+    };
+    constexpr Case kCases[] = {
+        {kScreenMainPage, kScreenMainPage, true},
+        {kScreenSensitivityPage, kScreenMainPage, false},
+        {kScreenPresetList, kScreenSensitivityPage, false},
+        {kScreenPresetList, kScreenMainPage, true},
+        {kScreenSaving, kScreenSensitivityPage, false},
+        {kScreenSavingAfterReset, kScreenSensitivityPage, false},
+        {kScreenFirmwareUpdate, kScreenSensitivityPage, false},
+        {kScreenFirmwareUpdate, kScreenMainPage, true},
+        {kScreenSlideToSensitivity, kScreenMainPage, false},
+        {kScreenSlideToMain, kScreenSensitivityPage, true},
+        {kScreenConsoleSwitchFirstHalf, kScreenMainPage, true},
+    };
+    for (const Case& c : kCases) {
+        WheelWorld world;
+        world.wheel.unplug();
+        world.panels.console = false;
+        world.screens.DetachedState = c.detached;
+        world.screens.ResumeState = c.resume;
+
+        world.wheel.plug();
+        arrival(world);
+
+        EXPECT_EQ(world.screens.ScreenState, c.detached);
+        EXPECT_EQ(world.panels.console, c.consoleEnabled) << "detached " << c.detached << ", resume " << c.resume;
+        EXPECT_EQ(world.panels.mainControls, true);
+    }
+}
+
 TEST(Connection, RemovalKeepsFlagsAndImage) {
     WheelWorld world;
     world.wheel.setReleaseNumber(0x0100);
@@ -253,7 +290,7 @@ TEST(Connection, LongStringsAreCutToTheBuffer) {
     EXPECT_TRUE(world.log.contains("Serial Number String: (83) S1"));
 }
 
-TEST(Connection, PermissionDeniedExplainsTheUdevRule) {
+TEST(Connection, PermissionDeniedNamesTheInstalledRuleAndWhatToDoNext) {
     WheelWorld world;
     world.wheel.denyOpen(EACCES);
 
@@ -263,14 +300,67 @@ TEST(Connection, PermissionDeniedExplainsTheUdevRule) {
     const auto& lines = world.log.lines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "Unable to open device");
-    EXPECT_NE(lines.back().find("sim:kestrel-wheel"), std::string::npos);
-    EXPECT_NE(lines.back().find("70-kestrel.rules"), std::string::npos);
+    const std::string& advice = lines.back();
+    EXPECT_NE(advice.find("sim:kestrel-wheel"), std::string::npos);
+    EXPECT_NE(advice.find(kUdevRuleFile), std::string::npos);
+    EXPECT_NE(advice.find(kUdevRuleInstallCommand), std::string::npos);
+    EXPECT_NE(advice.find("unplug and replug"), std::string::npos);
     EXPECT_EQ(world.panels.hint, kPermissionHint);
 
     world.wheel.denyOpen(0);
     arrival(world);
     EXPECT_TRUE(world.flags.WheelConnected);
     EXPECT_EQ(world.panels.hint, "");
+}
+
+// The rule is named where this build puts it: an absolute path ending in the rule's name, and
+// the hint tells the user what comes after installing it.
+TEST(Connection, PermissionHintNamesTheRuleWhereThisBuildInstallsIt) {
+    const std::string file = kUdevRuleFile;
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(file.front(), '/');
+    EXPECT_TRUE(file.ends_with("/rules.d/70-kestrel.rules")) << file;
+    const std::string hint = kPermissionHint;
+    EXPECT_NE(hint.find(file), std::string::npos);
+    EXPECT_NE(hint.find("unplug and replug"), std::string::npos);
+    EXPECT_NE(hint.find("retries"), std::string::npos);
+    if (!kUdevRuleInForce) {
+        EXPECT_NE(std::string(kUdevRuleInstallCommand).find("/etc/udev/rules.d/"), std::string::npos)
+            << "udev never reads " << file << ": the rule must be copied where it does";
+    }
+}
+
+TEST(Connection, ChangedNodeAfterAccessIsGrantedConnects) {
+    WheelWorld world;
+    world.wheel.denyOpen(EACCES);
+    TryToConnectWheel(world.hotPlug);
+    ASSERT_EQ(world.panels.hint, kPermissionHint);
+
+    // udevadm trigger after the rule was installed: the node changes in place, no arrival.
+    world.wheel.denyOpen(0);
+    EXPECT_TRUE(DeviceChangeHook(world.hotPlug, nullptr, kMessageDeviceChange, kDeviceNodesChanged, 0));
+
+    EXPECT_TRUE(world.flags.WheelConnected);
+    EXPECT_EQ(world.screens.ScreenState, kScreenMainPage);
+    EXPECT_EQ(world.panels.hint, "");
+}
+
+TEST(Connection, RefusedWheelTakesItsHintAlongWhenUnplugged) {
+    WheelWorld world;
+    world.wheel.denyOpen(EACCES);
+    TryToConnectWheel(world.hotPlug);
+    world.wheel.addDevice({"sim:mouse", 0x046D, 0xC077, 0x0100});
+    world.log.clear();
+
+    world.wheel.removeDevice("sim:mouse");
+    removal(world);
+    EXPECT_EQ(world.panels.hint, kPermissionHint) << "another device left; the wheel is still there";
+
+    world.wheel.unplug();
+    removal(world);
+    EXPECT_EQ(world.panels.hint, "");
+    EXPECT_FALSE(world.flags.WheelConnected);
+    EXPECT_TRUE(world.log.lines().empty()) << "the wheel never connected, so nothing was removed";
 }
 
 TEST(Connection, OtherOpenFailuresGiveNoPermissionHint) {

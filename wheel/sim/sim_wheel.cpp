@@ -14,6 +14,7 @@
 struct hid_device_ {
     std::string path;
     bool isWheel = false;
+    long nodeGeneration = 0;
     bool blocking = true;
     std::wstring error;
     hid_device_info info{};
@@ -40,7 +41,8 @@ bool matches(unsigned short wantVendor, unsigned short wantProduct, unsigned sho
 
 struct SimWheel::Internals {
     static bool wheelReachable(const hid_device* device) {
-        return device->isWheel && gCurrent != nullptr && gCurrent->present_ && device->path == gCurrent->path_;
+        return device->isWheel && gCurrent != nullptr && gCurrent->present_ && device->path == gCurrent->path_ &&
+               device->nodeGeneration == gCurrent->nodeGeneration_;
     }
 
     static hid_device_info* enumerate(unsigned short vendorId, unsigned short productId) {
@@ -104,6 +106,7 @@ struct SimWheel::Internals {
             auto* device = new hid_device_{};
             device->path = wheel->path_;
             device->isWheel = true;
+            device->nodeGeneration = wheel->nodeGeneration_;
             wheel->mode_ = Mode::Idle;
             wheel->pendingInput_.clear();
             ++wheel->openHandles_;
@@ -154,13 +157,13 @@ struct SimWheel::Internals {
             break;
         }
         if (++wheel.chunksReceived_ < wheel.chunksExpected_) return;
-        if (wheel.mode_ == Mode::ReceivingFlash) {
-            wheel.flash_ = wheel.flashInProgress_;
-            ++wheel.flashCount_;
-            if (wheel.releaseAfterFlash_ >= 0) wheel.release_ = wheel.releaseAfterFlash_;
-            wheel.opensToMiss_ = wheel.opensMissedAfterFlash_;
-        }
+        const bool flashed = wheel.mode_ == Mode::ReceivingFlash;
         wheel.mode_ = Mode::Idle;
+        if (!flashed) return;
+        wheel.flash_ = wheel.flashInProgress_;
+        ++wheel.flashCount_;
+        wheel.lingerLeft_ = wheel.lingerAfterFlash_;
+        if (wheel.lingerLeft_.count() <= 0) wheel.restartAfterFlash();
     }
 
     static int write(hid_device* device, const unsigned char* data, std::size_t length) {
@@ -262,9 +265,12 @@ struct SimWheel::Internals {
             gCurrent->transcript_.push_back({SimEventKind::Close, device->path, {}});
             if (device->isWheel) {
                 --gCurrent->openHandles_;
-                // An exchange cut short is abandoned; the next one starts with a command.
-                gCurrent->mode_ = Mode::Idle;
-                gCurrent->pendingInput_.clear();
+                // An exchange cut short is abandoned; the next one starts with a command. A
+                // handle of a node that has gone speaks for nothing any more.
+                if (device->nodeGeneration == gCurrent->nodeGeneration_) {
+                    gCurrent->mode_ = Mode::Idle;
+                    gCurrent->pendingInput_.clear();
+                }
             }
         }
         delete device;
@@ -281,6 +287,21 @@ SimWheel::~SimWheel() {
 }
 
 SimWheel* SimWheel::current() { return gCurrent; }
+
+void SimWheel::restartAfterFlash() {
+    lingerLeft_ = std::chrono::milliseconds{0};
+    ++nodeGeneration_;
+    mode_ = Mode::Idle;
+    pendingInput_.clear();
+    if (releaseAfterFlash_ >= 0) release_ = releaseAfterFlash_;
+    opensToMiss_ = opensMissedAfterFlash_;
+}
+
+void SimWheel::elapse(std::chrono::milliseconds time) {
+    if (lingerLeft_.count() <= 0) return;
+    lingerLeft_ -= time;
+    if (lingerLeft_.count() <= 0) restartAfterFlash();
+}
 
 namespace {
 
@@ -309,6 +330,11 @@ void SimWheel::plug() {
 void SimWheel::unplug() {
     if (present_) notify(DeviceNotice::Kind::kRemoval, path_);
     present_ = false;
+}
+
+void SimWheel::trigger() {
+    if (present_) notify(DeviceNotice::Kind::kChange, path_);
+    for (const SimDevice& other : others_) notify(DeviceNotice::Kind::kChange, other.path);
 }
 
 void SimWheel::addDevice(SimDevice device) {

@@ -10,6 +10,7 @@
 #include "config/nvm_image.h"
 #include "engine/hge.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -60,6 +61,8 @@ public:
     // Arrival and removal notices for the engine (System_SetDeviceNoticeSource), raised from then
     // on by plug(), unplug(), addDevice() and removeDevice(), as the udev monitor would.
     std::unique_ptr<DeviceNoticeSource> noticeSource();
+    // What `udevadm trigger` does: a change notice for every device on the bus.
+    void trigger();
 
     void setIds(unsigned short vendorId, unsigned short productId);
     void setPath(std::string path) { path_ = std::move(path); }  // e.g. "/dev/hidraw3" for a "real" wheel
@@ -72,6 +75,13 @@ public:
     void setReleaseAfterFlash(int release) { releaseAfterFlash_ = release; }
     // After a complete flash the wheel re-enumerates: this many opens fail before it is back.
     void setOpensMissedAfterFlash(int opens) { opensMissedAfterFlash_ = opens; }
+    // After a complete flash the old node stays for this long (simulated time, see elapse()):
+    // it is listed and opens, answers as the old firmware, and only then goes. Handles opened
+    // before it went fail from then on, as the kernel's do when a device leaves.
+    void setOldNodeLingersAfterFlash(std::chrono::milliseconds linger) { lingerAfterFlash_ = linger; }
+    // Moves the simulated clock on; nothing else makes simulated time pass.
+    void elapse(std::chrono::milliseconds time);
+    bool oldNodeLingering() const { return lingerLeft_.count() > 0; }
 
     NvmImage& memory() { return memory_; }
     void setMemory(const NvmImage& image) { memory_ = image; }
@@ -113,6 +123,11 @@ private:
     int releaseAfterFlash_ = -1;
     int opensMissedAfterFlash_ = 0;
     int opensToMiss_ = 0;
+    std::chrono::milliseconds lingerAfterFlash_{0};
+    std::chrono::milliseconds lingerLeft_{0};
+    // Bumped when the node goes after a flash; a handle of an earlier node is dead.
+    long nodeGeneration_ = 0;
+    void restartAfterFlash();
 
     NvmImage memory_{};
     std::vector<std::uint8_t> flash_;
