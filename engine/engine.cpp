@@ -9,6 +9,7 @@
 
 #include <cstdarg>
 #include <cstdlib>
+#include <string_view>
 #include <ctime>
 #include <system_error>
 
@@ -54,6 +55,15 @@ std::filesystem::path stateFolder() {
     return {};
 }
 
+// Folders the package manager or the administrator owns (FHS): /usr (with /usr/local), /opt,
+// /bin and /sbin.
+bool isSystemFolder(const std::filesystem::path& folder) {
+    const std::string text = folder.lexically_normal().generic_string();
+    for (const std::string_view root : {"/usr", "/opt", "/bin", "/sbin"})
+        if (text == root || text.starts_with(std::string(root) + "/")) return true;
+    return false;
+}
+
 }  // namespace
 
 std::filesystem::path openLogFile(FileLog& log, const std::string& name,
@@ -69,9 +79,12 @@ std::filesystem::path openLogFile(FileLog& log, const std::string& name,
     const std::filesystem::path path(portable);
     if (path.is_absolute()) return log.setFile(path) ? path : std::filesystem::path{};
 
-    const auto besideProgram = programFolder / path;
-    if (log.setFile(besideProgram)) return besideProgram;
-    // An installed program's folder is not the user's to write in.
+    // An installed program's folder is not the user's to write in; root could, but a log file
+    // in /usr/bin belongs to no package and outlives the program's removal.
+    if (!isSystemFolder(programFolder)) {
+        const auto besideProgram = programFolder / path;
+        if (log.setFile(besideProgram)) return besideProgram;
+    }
     const auto folder = stateFolder();
     if (folder.empty()) return {};
     std::error_code error;

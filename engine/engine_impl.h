@@ -32,8 +32,8 @@ private:
 };
 
 // Resolves the log file name: absolute names stay, relative ones go beside the executable,
-// and when that folder refuses the file, under $XDG_STATE_HOME/kestrel (or
-// ~/.local/state/kestrel). Returns the path the log now writes to, empty when none.
+// and when that folder refuses the file or is a system folder (an installed program under
+// /usr, /opt, /bin), under $XDG_STATE_HOME/kestrel (or ~/.local/state/kestrel). Returns the path the log now writes to, empty when none.
 std::filesystem::path openLogFile(FileLog& log, const std::string& name,
                                   const std::filesystem::path& programFolder);
 

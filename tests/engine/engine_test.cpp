@@ -129,17 +129,21 @@ TEST(EngineLogFile, RelativeNameLandsBesideTheProgram) {
     std::filesystem::remove_all(folder);
 }
 
-TEST(EngineLogFile, UnwritableProgramFolderFallsBackToTheStateFolder) {
+// A folder that refuses the file, and the system folders an installed program runs from (which
+// root could write to, leaving a log file no package owns).
+TEST(EngineLogFile, UnwritableOrSystemProgramFolderFallsBackToTheStateFolder) {
     const auto state = scratchFolder("state");
     const char* previous = std::getenv("XDG_STATE_HOME");
     const std::string saved = previous != nullptr ? previous : "";
     setenv("XDG_STATE_HOME", state.c_str(), 1);
-    {
+    for (const char* programFolder : {"/nonexistent/kestrel/bin", "/usr/bin", "/usr/local/bin", "/opt/kestrel"}) {
+        SCOPED_TRACE(programFolder);
         HeadlessEngine world;
-        setEngineProgramFolder(world.hge(), "/nonexistent/kestrel/bin");
+        setEngineProgramFolder(world.hge(), programFolder);
         world.hge()->System_SetStringState(kStateLogFile, "Kestrel.log");
         world.hge()->System_WriteLog("still logged");
         EXPECT_EQ(readAll(state / "kestrel" / "Kestrel.log"), "still logged\n");
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(programFolder) / "Kestrel.log"));
     }
     if (previous != nullptr) {
         setenv("XDG_STATE_HOME", saved.c_str(), 1);
