@@ -117,6 +117,8 @@ private:
     void handleEvent(const PlatformEvent& event, bool& quit);
     void queueInput(InputEvent event, bool repeat);
     void clearFrameInput();
+    // Sleeps until the next frame is due; false when it already is.
+    bool sleepUntilFrameDue();
     void deliverDeviceNotices();
     void updateMouseInside();
     void applyIcon();
@@ -181,7 +183,8 @@ private:
     std::unique_ptr<DeviceNoticeSource> noticeSource_;
 
     // Timing
-    std::uint32_t lastFrameTime_ = 0;
+    std::uint32_t lastFrameTime_ = 0;   // grid point of the last frame
+    std::uint32_t lastFrameStart_ = 0;  // when the last frame actually began
     std::uint32_t lastFpsTime_ = 0;
     int frameCounter_ = 0;
     int fps_ = 0;
