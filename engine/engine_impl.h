@@ -206,7 +206,9 @@ private:
 
     // Graphics
     static constexpr int kVertexBufferSize = 4000;
-    static constexpr int kIndexBufferSize = 6000;
+    // Six indices for each quad: the 1000 quads of a batch, and the 2000 lines of a line batch,
+    // each of which is drawn as a quad.
+    static constexpr int kIndexBufferSize = 12000;
     SDL_Renderer* renderer_ = nullptr;
     std::vector<Vertex> vertices_;
     std::vector<SDL_Color> colours_;
