@@ -162,6 +162,10 @@ void LocalHttpServer::answer(int client) {
     } else {
         char size[32];
         for (std::size_t at = 0; ok && at < body.size(); at += response.chunkSize) {
+            if (response.pauseBeforeChunkMs > 0) {
+                pollfd wake{wakeRead_, POLLIN, 0};
+                if (::poll(&wake, 1, response.pauseBeforeChunkMs) > 0) return;
+            }
             const std::string_view piece = body.substr(at, response.chunkSize);
             std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
             ok = sendAll(client, size) && sendAll(client, piece) && sendAll(client, "\r\n");
