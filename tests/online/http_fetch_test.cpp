@@ -172,6 +172,16 @@ TEST_F(HttpFetch, StalledServerEndsWithinTheStallLimit) {
     EXPECT_NE(log_.lines()[0].find("timed out"), std::string::npos);
 }
 
+TEST_F(HttpFetch, ServerThatNeverAnswersEndsWithinTheStallLimit) {
+    server_.respond(settingsPath(), CannedResponse(200, kDeclaration).withDelayBeforeAnswer(20000));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetchSettings(), 0);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(300));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(3000));
+    EXPECT_EQ(document_, "previous");
+}
+
 TEST_F(HttpFetch, TricklingServerEndsWithinTheTotalLimit) {
     // A chunk every 100 ms never trips the 300 ms stall limit; only the total limit ends it.
     FetchLimits limits = shortLimits();
