@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -49,7 +48,7 @@ public:
         changed_.wait_for(lock, std::chrono::seconds(10), [&] { return released_ || cancelled_; });
         if (cancelled_ || !released_) return HttpGetResult{HttpOutcome::TransportFailure, 0, 0, "cancelled"};
         HttpGetResult result = answer;
-        if (result.outcome == HttpOutcome::Complete) std::memcpy(buffer.data(), body.data(), body.size());
+        if (result.outcome == HttpOutcome::Complete) std::memcpy(buffer.data(), body_.data(), body_.size());
         return result;
     }
     void cancel() override { set(cancelled_); }
@@ -59,8 +58,8 @@ public:
         return changed_.wait_for(lock, limit, [&] { return entered_; });
     }
     void setBody(std::string text) {
-        body = std::move(text);
-        answer = HttpGetResult{HttpOutcome::Complete, 200, body.size(), ""};
+        body_ = std::move(text);
+        answer = HttpGetResult{HttpOutcome::Complete, 200, body_.size(), ""};
     }
 
 private:
@@ -69,7 +68,7 @@ private:
         flag = true;
         changed_.notify_all();
     }
-    std::string body;
+    std::string body_;
     std::mutex mutex_;
     std::condition_variable changed_;
     bool entered_ = false;
