@@ -11,6 +11,7 @@
 #include "engine/bitmap_font.h"
 #include "engine/log.h"
 #include "online/http_fetch.h"
+#include "online/settings_prefetch.h"
 #include "screens/preset_list.h"
 #include "screens/screens.h"
 #include "wheel/hotplug.h"
@@ -61,6 +62,7 @@ FetchLimits settingsFetchLimits() {
     FetchLimits limits;
     limits.connectTimeout = kSettingsConnectTimeout;
     limits.stallTimeout = kSettingsStallTimeout;
+    limits.totalTimeout = kSettingsTotalTimeout;
     return limits;
 }
 
@@ -142,11 +144,15 @@ int runProgram(ProgramEnvironment& environment) {
 
     StartupReport report;
     std::unique_ptr<BitmapFont> fonts[2];
+    // The settings request leaves as initiation begins and travels while the window is made and
+    // the splash shows; without a window it is cancelled unread.
+    SettingsPrefetch settingsFetch(settingsHttp);
     // Step 12: the window. Without it nothing else is made and shut-down goes straight to the engine.
     report.initiated = hge->System_Initiate(false);
     if (report.initiated) {
-        // Step 13: the settings document, read only when it arrived whole.
-        report.settingsFetch = fetchSettingsDocument(settingsHttp, log, world.online.documentText);
+        // Step 13: the settings document, read only when it arrived whole. Whatever the fetch
+        // has to say reaches the log here, in its usual place.
+        report.settingsFetch = settingsFetch.finish(log, world.online.documentText);
         if (report.settingsFetch == 1) readSettings(world.online.documentText, world.online, world.flags);
 
         // Steps 14-15: the window keeps its corner and gets exactly the size the screens draw for.

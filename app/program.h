@@ -29,10 +29,12 @@ constexpr const char* kApplicationVersion = "1.1";
 constexpr const char* kLogFileName = "Kestrel.log";
 constexpr const char* kWindowIconName = "window-icon.png";
 constexpr std::size_t kTitleBufferSize = 128;
-// The settings fetch runs before the first frame; an unreachable server must not keep the
-// window blank, so the connection gets a fraction of a second.
-constexpr std::chrono::milliseconds kSettingsConnectTimeout{300};
-constexpr std::chrono::milliseconds kSettingsStallTimeout{3000};
+// The settings fetch runs while the window is made and the splash shows, so a slow resolver or
+// a high-latency link costs nothing up to there; past it, the first frame waits for the fetch,
+// so the whole of it is bounded.
+constexpr std::chrono::milliseconds kSettingsConnectTimeout{5000};
+constexpr std::chrono::milliseconds kSettingsStallTimeout{5000};
+constexpr std::chrono::milliseconds kSettingsTotalTimeout{10000};
 
 // " Kestrel Setup v1.1", cut to the title buffer.
 std::string windowTitle();

@@ -300,7 +300,7 @@ bool HGE_Impl::System_Initiate(bool withCaption) {
 
     log_.write("Init done. (%08X)\n",
                static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(platform_->windowHandle())));
-    lastFrameTime_ = lastFpsTime_ = platform_->ticks();
+    lastFrameTime_ = lastFpsTime_ = lastFrameStart_ = platform_->ticks();
     frameCounter_ = 0;
     fps_ = 0;
     totalTime_ = 0;
@@ -347,19 +347,14 @@ bool HGE_Impl::System_Start() {
             platform_->sleep(1);
             continue;
         }
-        const std::uint32_t dt = platform_->ticks() - lastFrameTime_;
-        if (dt < 1) {
-            platform_->sleep(0);
-            continue;
-        }
-        // Millisecond sleeps here are close to exact, so the loop sleeps right up to the
-        // frame instead of spinning through its last few milliseconds.
-        if (dt < framePeriod_) {
-            platform_->sleep(framePeriod_ - dt);
-            continue;
-        }
+        if (sleepUntilFrameDue()) continue;
 
-        frameDelta_ = static_cast<float>(dt) / 1000.0f;
+        const std::uint32_t now = platform_->ticks();
+        const std::uint32_t dt = now - lastFrameTime_;
+        // Measured from the previous frame's start, not from the grid point, so a late wake-up
+        // is not counted twice and accumulated time keeps pace with the clock.
+        frameDelta_ = static_cast<float>(now - lastFrameStart_) / 1000.0f;
+        lastFrameStart_ = now;
         // A frame after a long stall (a modal box, a blocking wheel exchange) counts as one
         // ordinary frame, so animations do not jump.
         if (frameDelta_ > 0.2f)
@@ -370,7 +365,7 @@ bool HGE_Impl::System_Start() {
         if (framePeriod_ != 0 && dt < 2 * framePeriod_)
             lastFrameTime_ += framePeriod_;
         else
-            lastFrameTime_ = platform_->ticks();
+            lastFrameTime_ = now;
         if (lastFrameTime_ - lastFpsTime_ > 1000) {
             fps_ = frameCounter_;
             frameCounter_ = 0;
@@ -384,9 +379,23 @@ bool HGE_Impl::System_Start() {
         if (renderFunc_) renderFunc_();
         if (parentWindow_ != nullptr) break;
         clearFrameInput();
+        // Waiting here rather than at the top keeps it to one message pump per frame, right
+        // before the frame that reads the input.
+        sleepUntilFrameDue();
     }
     clearFrameInput();
     active_ = false;
+    return true;
+}
+
+bool HGE_Impl::sleepUntilFrameDue() {
+    // One sleep reaches the due time: the clock read here is at most a tick behind, and a
+    // millisecond sleep never ends early, so the loop wakes at or just after the frame instead
+    // of polling its way there. Without a frame rate the next frame is due a millisecond on.
+    const std::uint32_t due = framePeriod_ != 0 ? framePeriod_ : 1;
+    const std::uint32_t elapsed = platform_->ticks() - lastFrameTime_;
+    if (elapsed >= due) return false;
+    platform_->sleep(due - elapsed);
     return true;
 }
 

@@ -119,6 +119,8 @@ private:
     void handleEvent(const PlatformEvent& event, bool& quit);
     void queueInput(InputEvent event, bool repeat);
     void clearFrameInput();
+    // Sleeps until the next frame is due; false when it already is.
+    bool sleepUntilFrameDue();
     void deliverDeviceNotices();
     void updateMouseInside();
     void applyIcon();
@@ -186,7 +188,8 @@ private:
     std::deque<PlatformEvent> deferredEvents_;
 
     // Timing
-    std::uint32_t lastFrameTime_ = 0;
+    std::uint32_t lastFrameTime_ = 0;   // grid point of the last frame
+    std::uint32_t lastFrameStart_ = 0;  // when the last frame actually began
     std::uint32_t lastFpsTime_ = 0;
     int frameCounter_ = 0;
     int fps_ = 0;
@@ -208,7 +211,9 @@ private:
 
     // Graphics
     static constexpr int kVertexBufferSize = 4000;
-    static constexpr int kIndexBufferSize = 6000;
+    // Six indices for each quad: the 1000 quads of a batch, and the 2000 lines of a line batch,
+    // each of which is drawn as a quad.
+    static constexpr int kIndexBufferSize = 12000;
     SDL_Renderer* renderer_ = nullptr;
     std::vector<Vertex> vertices_;
     std::vector<SDL_Color> colours_;

@@ -1,5 +1,6 @@
 // Scenes, the batching of quads, triangles and lines into one vertex buffer, blend modes,
 // and textures decoded from PNG bytes.
+#include <algorithm>
 #include <cmath>
 
 #include "assets/embedded.h"
@@ -50,8 +51,10 @@ bool HGE_Impl::initGraphics() {
 
     vertices_.assign(kVertexBufferSize, Vertex{});
     colours_.assign(kVertexBufferSize, SDL_Color{});
+    static_assert(kIndexBufferSize >= 6 * std::max(kMaxQuads, kMaxLines));
+    static_assert(4 * kMaxLines <= 65536, "line quads must be reachable with 16-bit indices");
     indices_.resize(kIndexBufferSize);
-    for (int k = 0; k < kMaxQuads; ++k) {
+    for (int k = 0; k < kIndexBufferSize / 6; ++k) {
         const auto base = static_cast<std::uint16_t>(4 * k);
         std::uint16_t* quad = &indices_[static_cast<std::size_t>(6 * k)];
         quad[0] = base;

@@ -118,7 +118,9 @@ bool HeadlessPlatform::pollEvent(PlatformEvent& event) {
 void HeadlessPlatform::sleep(std::uint32_t milliseconds) {
     // A yield costs the simulated clock one millisecond, so a loop waiting for the clock
     // always gets there.
-    const std::uint32_t step = milliseconds == 0 ? 1 : milliseconds;
+    ++sleepCalls_;
+    if (milliseconds == 0) ++zeroLengthSleeps_;
+    const std::uint32_t step = (milliseconds == 0 ? 1 : milliseconds) + overshoot_;
     clock_ += step;
     slept_ += step;
 }

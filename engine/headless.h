@@ -32,6 +32,8 @@ public:
     // ---- What tests steer ----
     void queueEvent(const PlatformEvent& event) { events_.push_back(event); }
     void advanceClock(std::uint32_t milliseconds) { clock_ += milliseconds; }
+    // Every later sleep lasts this much longer, as on a busy machine.
+    void setSleepOvershoot(std::uint32_t milliseconds) { overshoot_ = milliseconds; }
     void setMouseButtonHeld(int key, bool held);
     void setKeyHeld(int key, bool held);
     void setCursorOverWindow(bool over) { cursorOver_ = over; }
@@ -51,6 +53,8 @@ public:
     int windowEventPumps() const { return windowEventPumps_; }
     std::uint32_t clock() const { return clock_; }
     std::uint32_t totalSlept() const { return slept_; }
+    int sleepCalls() const { return sleepCalls_; }
+    int zeroLengthSleeps() const { return zeroLengthSleeps_; }
     const std::vector<std::string>& messageBoxTexts() const { return boxTexts_; }
     const std::vector<std::string>& openedDocuments() const { return opened_; }
     bool captured() const { return captured_; }
@@ -96,6 +100,9 @@ private:
     std::vector<std::string> opened_;
     std::uint32_t clock_ = 1000;
     std::uint32_t slept_ = 0;
+    std::uint32_t overshoot_ = 0;
+    int sleepCalls_ = 0;
+    int zeroLengthSleeps_ = 0;
     std::uint8_t buttons_ = 0;
     std::vector<bool> keys_ = std::vector<bool>(256, false);
     bool cursorOver_ = true;

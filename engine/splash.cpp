@@ -22,7 +22,7 @@ int splashAlpha(float seconds) {
 void HGE_Impl::runSplash() {
     platform_->sleep(kSplashDelayMs);
     // The wait must not count as the first splash frame, or the fade-in would start at 80%.
-    lastFrameTime_ = lastFpsTime_ = platform_->ticks();
+    lastFrameTime_ = lastFpsTime_ = lastFrameStart_ = platform_->ticks();
     EngineCallback savedFrame = std::move(frameFunc_);
     EngineCallback savedRender = std::move(renderFunc_);
     WindowHandle savedParent = parentWindow_;

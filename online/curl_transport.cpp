@@ -114,21 +114,36 @@ HttpGetResult CurlTransport::get(const std::string& url, std::span<std::uint8_t>
     if (!attachment.attached()) return transportFailure("Unable to start the transfer");
 
     // Our own loop rather than curl_easy_perform: libcurl's low-speed limit counts whole seconds,
-    // and this keeps the stall limit exact to the poll interval.
+    // and this keeps the stall and total limits exact to the poll interval and lets another
+    // thread cancel the transfer.
     using Clock = std::chrono::steady_clock;
-    auto lastActivity = Clock::now();
+    const auto started = Clock::now();
+    auto lastActivity = started;
     std::size_t lastBytesSeen = 0;
+    bool connected = false;
     bool stalled = false;
+    bool overTime = false;
     int running = 1;
     for (;;) {
+        if (cancelled_) return transportFailure("The transfer was cancelled");
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK) return transportFailure("Internal error in the transfer");
         if (running == 0) break;
         const auto now = Clock::now();
+        if (!connected) {
+            // The connect limit covers resolving and connecting; the stall clock starts after.
+            curl_off_t connectTime = 0;
+            connected = curl_easy_getinfo(handle, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK && connectTime > 0;
+            lastActivity = now;
+        }
         if (sink.bytesSeen != lastBytesSeen) {
             lastBytesSeen = sink.bytesSeen;
             lastActivity = now;
         } else if (now - lastActivity >= limits_.stallTimeout) {
             stalled = true;
+            break;
+        }
+        if (limits_.totalTimeout.count() > 0 && now - started >= limits_.totalTimeout) {
+            overTime = true;
             break;
         }
         const auto wait = std::min<std::chrono::milliseconds>(kPollInterval, limits_.stallTimeout);
@@ -148,6 +163,9 @@ HttpGetResult CurlTransport::get(const std::string& url, std::span<std::uint8_t>
     if (stalled) {
         result.outcome = HttpOutcome::TransportFailure;
         result.message = "Operation timed out: no data for " + std::to_string(limits_.stallTimeout.count()) + " ms";
+    } else if (overTime) {
+        result.outcome = HttpOutcome::TransportFailure;
+        result.message = "Operation timed out: not done within " + std::to_string(limits_.totalTimeout.count()) + " ms";
     } else if (sink.overflowed || (code == CURLE_OK && !statusOk)) {
         if (result.status != 0 && !statusOk) {
             result.outcome = HttpOutcome::HttpStatus;

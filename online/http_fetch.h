@@ -1,6 +1,7 @@
 #pragma once
 // The program's two downloads: the settings document once at start-up and a preset file on
-// demand. Both block the calling (main) thread until the transfer ends.
+// demand. Both block the calling thread until the transfer ends (start-up runs the first on a
+// worker, see settings_prefetch.h).
 #include <cstddef>
 #include <cstdint>
 #include <span>

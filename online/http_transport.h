@@ -1,6 +1,7 @@
 #pragma once
 // One plain GET of a full URL into a caller-owned buffer. The fetch operations above it only
 // see this interface, so tests can hand in a scripted transport; CurlTransport is the real one.
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -11,10 +12,13 @@
 namespace kestrel {
 
 struct FetchLimits {
+    // Name resolution, the TCP connection and any handshakes together.
     std::chrono::milliseconds connectTimeout{10000};
-    // No byte for this long (while waiting for the answer or inside the body) ends the transfer,
-    // so a stalled server can never freeze the single-threaded program.
+    // No byte for this long once connected (while waiting for the answer or inside the body)
+    // ends the transfer, so a stalled server can never freeze the program.
     std::chrono::milliseconds stallTimeout{20000};
+    // The whole transfer, from the first step to the last byte; 0 for no such limit.
+    std::chrono::milliseconds totalTimeout{0};
     // A server that trickles bytes (never quite stalling) is cut off below this average rate.
     long lowSpeedBytesPerSecond = 16;
     std::chrono::seconds lowSpeedTime{30};
@@ -39,6 +43,9 @@ class HttpTransport {
 public:
     virtual ~HttpTransport() = default;
     virtual HttpGetResult get(const std::string& url, std::span<std::uint8_t> buffer) = 0;
+    // May be called from another thread: the transfer in progress, and any started later, end
+    // soon as a TransportFailure. For a fetch whose answer is no longer wanted.
+    virtual void cancel() {}
 };
 
 // libcurl: user agent "Kestrel", http and https only (also for redirects), redirects followed,
@@ -47,9 +54,11 @@ class CurlTransport final : public HttpTransport {
 public:
     explicit CurlTransport(FetchLimits limits = {});
     HttpGetResult get(const std::string& url, std::span<std::uint8_t> buffer) override;
+    void cancel() override { cancelled_ = true; }
 
 private:
     FetchLimits limits_;
+    std::atomic<bool> cancelled_{false};
 };
 
 }  // namespace kestrel

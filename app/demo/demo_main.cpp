@@ -130,6 +130,10 @@ int main() {
         base.resize(base.size() - std::string("/kestrel/settings.xml").size());
         const demo::SampleSite site = demo::sampleSite(base, environmentFlag("KESTREL_DEMO_NEWER_VERSION"));
         server.route(site.settingsPath, site.settingsDocument, "application/xml");
+        if (const char* delay = environmentText("KESTREL_DEMO_SETTINGS_DELAY"))
+            server.delayRoute(site.settingsPath, std::string(delay) == "never"
+                                                     ? -1
+                                                     : static_cast<int>(std::atof(delay) * 1000.0));
         for (const demo::SamplePresetFile& preset : site.presets)
             server.route(preset.path, std::string(preset.bytes.begin(), preset.bytes.end()), "application/octet-stream");
         const char* port = environmentText("KESTREL_DEMO_PORT");

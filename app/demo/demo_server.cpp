@@ -60,6 +60,8 @@ void DemoServer::route(const std::string& path, std::string body, std::string co
     routes_[path] = Route{std::move(body), std::move(contentType)};
 }
 
+void DemoServer::delayRoute(const std::string& path, int milliseconds) { routes_[path].delayMs = milliseconds; }
+
 bool DemoServer::start(int port, std::string& error) {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener_ < 0) {
@@ -134,6 +136,11 @@ void DemoServer::answer(int client) {
         head = "HTTP/1.1 404 Not Found\r\nContent-Type: text/plain\r\n";
         body = "not found\n";
     } else {
+        if (found->second.delayMs != 0) {
+            // Woken early only by the server stopping, which then answers nothing.
+            pollfd wake{wakeRead_, POLLIN, 0};
+            if (::poll(&wake, 1, found->second.delayMs < 0 ? -1 : found->second.delayMs) != 0) return;
+        }
         head = "HTTP/1.1 200 OK\r\nContent-Type: " + found->second.contentType + "\r\n";
         body = found->second.body;
     }

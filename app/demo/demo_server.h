@@ -18,6 +18,9 @@ public:
 
     // Set every route before start().
     void route(const std::string& path, std::string body, std::string contentType);
+    // The answer on `path` waits this long after the request, or for ever when negative (until
+    // the server stops); meanwhile the server answers nobody else.
+    void delayRoute(const std::string& path, int milliseconds);
     // Listens on `port` (0: any free one). False, with the reason in `error`, when it cannot.
     bool start(int port, std::string& error);
     int port() const { return port_; }
@@ -26,6 +29,7 @@ private:
     struct Route {
         std::string body;
         std::string contentType;
+        int delayMs = 0;
     };
     void serve();
     void answer(int client);

@@ -3,7 +3,11 @@
 // cannot be made.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 
 #include "app/frame.h"
 #include "app/program.h"
@@ -18,6 +22,67 @@ namespace {
 using testing::ForwardingShell;
 using testing::RecordingShell;
 using testing::ScriptedTransport;
+
+// A settings server whose answer waits until the test releases it (or the fetch is cancelled).
+// Called on the fetch's own thread.
+class GatedTransport final : public HttpTransport {
+public:
+    HttpGetResult answer;
+
+    HttpGetResult get(const std::string&, std::span<std::uint8_t> buffer) override {
+        std::unique_lock lock(mutex_);
+        entered_ = true;
+        changed_.notify_all();
+        // Bounded, so a fault in the code under test fails the test instead of hanging it.
+        changed_.wait_for(lock, std::chrono::seconds(10), [&] { return released_ || cancelled_; });
+        if (cancelled_ || !released_) return HttpGetResult{HttpOutcome::TransportFailure, 0, 0, "cancelled"};
+        HttpGetResult result = answer;
+        if (result.outcome == HttpOutcome::Complete) std::memcpy(buffer.data(), body_.data(), body_.size());
+        return result;
+    }
+    void cancel() override { set(cancelled_); }
+    void release() { set(released_); }
+    bool waitUntilAsked(std::chrono::milliseconds limit) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, limit, [&] { return entered_; });
+    }
+    void setBody(std::string text) {
+        body_ = std::move(text);
+        answer = HttpGetResult{HttpOutcome::Complete, 200, body_.size(), ""};
+    }
+
+private:
+    void set(bool& flag) {
+        std::lock_guard lock(mutex_);
+        flag = true;
+        changed_.notify_all();
+    }
+    std::string body_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool entered_ = false;
+    bool released_ = false;
+    bool cancelled_ = false;
+};
+
+// Every line the run logs, seen on the main thread as it is written; a test may act on a line.
+class ObservedLog final : public Log {
+public:
+    std::vector<std::string> lines;
+    std::function<void(std::string_view)> onLine;
+
+    std::ptrdiff_t indexOf(std::string_view text) const {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].find(text) != std::string::npos) return static_cast<std::ptrdiff_t>(i);
+        return -1;
+    }
+
+protected:
+    void writeLine(std::string_view line) override {
+        lines.emplace_back(line);
+        if (onLine) onLine(line);
+    }
+};
 
 struct FirstFrame {
     bool seen = false;
@@ -49,6 +114,10 @@ protected:
         };
     }
 
+    void observeLog() { setEngineLogObserver(engine.hge(), &observedLog); }
+    bool startsWith(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
+
+    ObservedLog observedLog;  // outlives the engine, which may log until it goes
     HeadlessEngine engine;
     sim::SimWheel wheel;
     RecordingShell shell;
@@ -109,14 +178,60 @@ TEST_F(StartupTest, NewerVersionInTheDocumentIsAskedOnTheFirstFrameAndEndsThePro
     EXPECT_EQ(shell.texts.back(), kAppUpgradeRefusal);
 }
 
-TEST_F(StartupTest, FailedInitiationTouchesNeitherNetworkNorWheelAndStillExitsWithZero) {
+TEST_F(StartupTest, SettingsRequestTravelsWhileTheWindowIsMadeAndIsReadBeforeTheFirstFrame) {
+    GatedTransport server;
+    server.setBody("<?xml version=\"1.0\" encoding=\"UTF-8\" ?><settings><version>102</version></settings>");
+    environment.settingsHttp = &server;
+    bool askedBeforeTheWindow = false;
+    observeLog();
+    observedLog.onLine = [&](std::string_view line) {
+        // Initiation's first line: the request must already be out, before any window exists.
+        if (startsWith(line, "Application:")) askedBeforeTheWindow = server.waitUntilAsked(std::chrono::seconds(5));
+        // The answer comes only once the window is up, so start-up has to wait for it.
+        if (startsWith(line, "Init done.")) server.release();
+    };
+    framesToRun = 100;
+    EXPECT_EQ(runProgram(environment), 0);
+    EXPECT_TRUE(askedBeforeTheWindow);
+    EXPECT_EQ(report.settingsFetch, 1);
+    // Read before the first frame, which asks about the newer version at once.
+    EXPECT_EQ(first.frames, 1);
+    ASSERT_FALSE(shell.texts.empty());
+    EXPECT_EQ(shell.texts.front(), kNewerVersionQuestion);
+}
+
+TEST_F(StartupTest, WhatTheFetchLogsKeepsItsPlaceAfterTheWindowAndBeforeTheWheel) {
+    GatedTransport server;
+    server.answer = HttpGetResult{HttpOutcome::HttpStatus, 503, 0, "The server answered with HTTP status 503"};
+    server.release();  // answers at once, long before start-up reads it
+    environment.settingsHttp = &server;
+    observeLog();
+    EXPECT_EQ(runProgram(environment), 0);
+    EXPECT_EQ(report.settingsFetch, 0);
+    const auto statusLine = observedLog.indexOf("HTTP status 503");
+    ASSERT_GE(statusLine, 0);
+    EXPECT_GT(statusLine, observedLog.indexOf("Init done."));
+    ASSERT_GE(observedLog.indexOf("InitHIDNotification"), 0);
+    EXPECT_LT(statusLine, observedLog.indexOf("InitHIDNotification"));
+    EXPECT_EQ(std::count_if(observedLog.lines.begin(), observedLog.lines.end(),
+                            [](const std::string& line) { return line.find("HTTP status 503") != std::string::npos; }),
+              1);
+}
+
+TEST_F(StartupTest, FailedInitiationAbandonsTheFetchUnreadTouchesNoWheelAndStillExitsWithZero) {
     engine.platform().failWindowCreation(true);
+    GatedTransport server;  // never answers by itself: only the cancel can end the fetch
+    server.setBody("<?xml version=\"1.0\" encoding=\"UTF-8\" ?><settings><version>102</version></settings>");
+    environment.settingsHttp = &server;
     bool loopRan = false;
     environment.beforeLoop = [&](ProgramWorld&, HGE&, const StartupReport&) { loopRan = true; };
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(runProgram(environment), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_FALSE(loopRan);
     EXPECT_FALSE(first.seen);
-    EXPECT_TRUE(settingsHttp.requested.empty());
+    EXPECT_EQ(report.settingsFetch, 0);
+    EXPECT_TRUE(shell.texts.empty());
     EXPECT_TRUE(wheel.transcript().empty());
     EXPECT_FALSE(engine.platform().windowExists());
 }

@@ -216,6 +216,32 @@ TEST_F(Batching, FullTriangleAndLineBuffersFlush) {
     EXPECT_EQ(flushesOf([&] { for (int i = 0; i < 2001; ++i) hge()->Gfx_DrawLine(0, 0, 1, 1); }), 2u);
 }
 
+TEST_F(Batching, AFullBatchOfLinesDrawsEveryLineInOneCall) {
+    // 2000 short lines on a 50 x 40 grid, each with a pixel no other line touches.
+    constexpr int kColumns = 50;
+    constexpr int kRows = 40;
+    const auto lineAt = [](int i, float& x, float& y) {
+        x = static_cast<float>((i % kColumns) * 16);
+        y = static_cast<float>((i / kColumns) * 15);
+    };
+    const auto flushes = flushesOf([&] {
+        hge()->Gfx_ClearScreen(0xFF000000);
+        for (int i = 0; i < kColumns * kRows; ++i) {
+            float x = 0, y = 0;
+            lineAt(i, x, y);
+            hge()->Gfx_DrawLine(x, y, x + 8, y, 0xFFFF0000);
+        }
+    });
+    EXPECT_EQ(flushes, 1u);
+    int missing = 0;
+    for (int i = 0; i < kColumns * kRows; ++i) {
+        float x = 0, y = 0;
+        lineAt(i, x, y);
+        if (platform().pixel(static_cast<int>(x) + 4, static_cast<int>(y)) != 0xFFFF0000u) ++missing;
+    }
+    EXPECT_EQ(missing, 0);
+}
+
 TEST_F(Batching, ReleasingTheQueuedTextureDrawsItsQuadsFirst) {
     const TextureHandle texture = load(solidPng(8, 8, 0xFFFF0000));
     ASSERT_TRUE(hge()->Gfx_BeginScene());

@@ -225,6 +225,40 @@ TEST(EngineFrameLoop, SixtyFramesASecondMeansAtLeast16MillisecondsApart) {
     EXPECT_NEAR(world.hge()->Timer_FrameDelta(), 0.016f, 0.0015f);
 }
 
+TEST(EngineFrameLoop, WaitsForEachFrameInOneSleepAndNeverSpins) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    const int sleepsBefore = world.platform().sleepCalls();
+    world.runFrames(30);
+    EXPECT_EQ(world.platform().zeroLengthSleeps(), 0);
+    // One sleep before each of the 31 frame calls (the last one ends the loop).
+    EXPECT_LE(world.platform().sleepCalls() - sleepsBefore, 31);
+
+    // Without a frame rate the loop still waits a whole millisecond, never zero.
+    world.hge()->System_SetIntState(kStateFps, 0);
+    const std::uint32_t start = world.platform().clock();
+    world.runFrames(20);
+    EXPECT_EQ(world.platform().zeroLengthSleeps(), 0);
+    EXPECT_GE(world.platform().clock() - start, 20u);
+}
+
+TEST(EngineFrameLoop, LateWakeUpsKeepTheGridAndTheFrameDeltaIsTheTimeSinceThePreviousFrame) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    world.platform().setSleepOvershoot(3);
+    std::vector<std::uint32_t> starts;
+    std::vector<float> deltas;
+    world.runFrames(20, [&] {
+        starts.push_back(world.platform().clock());
+        deltas.push_back(world.hge()->Timer_FrameDelta());
+    });
+    ASSERT_EQ(starts.size(), 20u);
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        EXPECT_EQ(starts[i] - starts[i - 1], 16u) << i;  // late by the same 3 ms, still 16 apart
+        EXPECT_FLOAT_EQ(deltas[i], static_cast<float>(starts[i] - starts[i - 1]) / 1000.0f) << i;
+    }
+}
+
 TEST(EngineFrameLoop, FrameAfterALongPauseCountsAsOnePeriod) {
     HeadlessEngine world;
     ASSERT_TRUE(world.initiate());
@@ -605,6 +639,18 @@ TEST(EngineSplash, RunsForAboutASecondAndAQuarterThenRestoresTheCallbacks) {
     // The program's own frame function is back in place.
     world.hge()->System_Start();
     EXPECT_TRUE(programFrameRan);
+}
+
+TEST(EngineSplash, LateWakeUpsDoNotCutTheSplashShort) {
+    HeadlessEngine world;
+    world.hge()->System_SetBoolState(kStateShowSplash, true);
+    world.platform().setSleepOvershoot(4);
+    world.hge()->System_SetFuncState(kStateFrameFunc, [] { return true; });
+    const std::uint32_t start = world.platform().clock();
+    ASSERT_TRUE(world.initiate());
+    const std::uint32_t elapsed = world.platform().clock() - start;
+    EXPECT_GE(elapsed, 200u + 1250u);
+    EXPECT_LE(elapsed, 200u + 1250u + 40u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <chrono>
+#include <thread>
 
 #include "tests/online/local_http_server.h"
 
@@ -169,6 +170,50 @@ TEST_F(HttpFetch, StalledServerEndsWithinTheStallLimit) {
     EXPECT_LT(elapsed, std::chrono::milliseconds(1500));
     ASSERT_EQ(log_.lines().size(), 1u);
     EXPECT_NE(log_.lines()[0].find("timed out"), std::string::npos);
+}
+
+TEST_F(HttpFetch, ServerThatNeverAnswersEndsWithinTheStallLimit) {
+    server_.respond(settingsPath(), CannedResponse(200, kDeclaration).withDelayBeforeAnswer(20000));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetchSettings(), 0);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(300));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(3000));
+    EXPECT_EQ(document_, "previous");
+}
+
+TEST_F(HttpFetch, TricklingServerEndsWithinTheTotalLimit) {
+    // A chunk every 100 ms never trips the 300 ms stall limit; only the total limit ends it.
+    FetchLimits limits = shortLimits();
+    limits.totalTimeout = std::chrono::milliseconds(600);
+    CurlTransport http(limits);
+    server_.respond("/presets/rally.bin", CannedResponse(200, bytes(1024), 16).withPauseBeforeChunks(100));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetchFileIntoBuffer(http, log_, kPresetUrl, buffer_), -1);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(600));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(3000));
+    ASSERT_EQ(log_.lines().size(), 1u);
+    EXPECT_NE(log_.lines()[0].find("timed out"), std::string::npos) << log_.lines()[0];
+}
+
+TEST_F(HttpFetch, CancelFromAnotherThreadEndsAWaitingTransfer) {
+    FetchLimits limits = shortLimits();
+    limits.stallTimeout = std::chrono::seconds(30);
+    CurlTransport http(limits);
+    server_.respond("/presets/rally.bin", {200, bytes(1024), 0, 0});
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        http.cancel();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetchFileIntoBuffer(http, log_, kPresetUrl, buffer_), -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    canceller.join();
+    // Once cancelled, the transport starts nothing new.
+    const auto requestsBefore = server_.requests().size();
+    EXPECT_EQ(fetchFileIntoBuffer(http, log_, kPresetUrl, buffer_), -1);
+    EXPECT_EQ(server_.requests().size(), requestsBefore);
 }
 
 TEST_F(HttpFetch, FollowsHttpRedirects) {

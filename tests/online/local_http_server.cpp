@@ -143,6 +143,10 @@ void LocalHttpServer::answer(int client) {
         else response = CannedResponse{404, "<html><body>Not found</body></html>"};
     }
 
+    if (response.delayBeforeAnswerMs > 0) {
+        pollfd wake{wakeRead_, POLLIN, 0};
+        if (::poll(&wake, 1, response.delayBeforeAnswerMs) > 0) return;
+    }
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + reasonPhrase(response.status) + "\r\n";
     for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
     head += "Connection: close\r\n";
@@ -162,6 +166,10 @@ void LocalHttpServer::answer(int client) {
     } else {
         char size[32];
         for (std::size_t at = 0; ok && at < body.size(); at += response.chunkSize) {
+            if (response.pauseBeforeChunkMs > 0) {
+                pollfd wake{wakeRead_, POLLIN, 0};
+                if (::poll(&wake, 1, response.pauseBeforeChunkMs) > 0) return;
+            }
             const std::string_view piece = body.substr(at, response.chunkSize);
             std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
             ok = sendAll(client, size) && sendAll(client, piece) && sendAll(client, "\r\n");

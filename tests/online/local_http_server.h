@@ -20,6 +20,16 @@ struct CannedResponse {
         headers.emplace_back(std::move(name), std::move(value));
         return *this;
     }
+    // Before the status line, wait this long: a server that accepts and then says nothing.
+    CannedResponse& withDelayBeforeAnswer(int milliseconds) {
+        delayBeforeAnswerMs = milliseconds;
+        return *this;
+    }
+    // Before each chunk, wait this long: a server that trickles without ever quite stalling.
+    CannedResponse& withPauseBeforeChunks(int milliseconds) {
+        pauseBeforeChunkMs = milliseconds;
+        return *this;
+    }
 
     int status = 200;
     std::string body;
@@ -28,6 +38,8 @@ struct CannedResponse {
     std::size_t chunkSize = 0;
     // Send this many body bytes, then nothing more until the client gives up.
     std::size_t stallAfter = std::string::npos;
+    int pauseBeforeChunkMs = 0;
+    int delayBeforeAnswerMs = 0;
 };
 
 struct ReceivedRequest {
