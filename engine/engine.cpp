@@ -293,7 +293,13 @@ bool HGE_Impl::System_Initiate(bool withCaption) {
     totalTime_ = 0;
     frameDelta_ = 0;
 
-    if (showSplash_) runSplash();
+    closed_ = false;
+    // A close during the splash ends the program before any of its start-up runs.
+    if (showSplash_ && !runSplash()) {
+        postError("System_Initiate: Closed during the splash");
+        System_Finish();
+        return false;
+    }
     return true;
 }
 
@@ -401,9 +407,18 @@ void HGE_Impl::applyIcon() {
 }
 
 void HGE_Impl::pumpMessages(bool& quit) {
+    // A close seen by a nested loop (a modal prompt, the splash) ends the loops around it too.
+    if (closed_) {
+        quit = true;
+        return;
+    }
     PlatformEvent event;
     while (!quit && platform_->pollEvent(event)) handleEvent(event, quit);
-    if (!quit) deliverDeviceNotices();
+    if (quit) {
+        closed_ = true;
+        return;
+    }
+    deliverDeviceNotices();
 }
 
 void HGE_Impl::handleEvent(const PlatformEvent& event, bool& quit) {
@@ -412,6 +427,11 @@ void HGE_Impl::handleEvent(const PlatformEvent& event, bool& quit) {
     input.flags = event.flags;
     switch (event.type) {
     case Type::kQuit:
+        quit = true;
+        return;
+    case Type::kDisplayLost:
+        postError("System_Start: Display connection lost");
+        active_ = false;
         quit = true;
         return;
     case Type::kCloseRequest:
@@ -610,6 +630,8 @@ void HGE_Impl::System_MoveWindow(int left, int top, int width, int height) {
 void HGE_Impl::System_MinimiseWindow() {
     if (windowExists_) platform_->minimiseWindow();
 }
+
+void HGE_Impl::System_SetDragArea(DragAreaTest test) { platform_->setDragArea(std::move(test)); }
 
 void HGE_Impl::System_GetCursorScreenPos(int* x, int* y) {
     int sx = 0, sy = 0;

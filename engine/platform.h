@@ -27,6 +27,7 @@ struct PlatformEvent {
         kMinimised,
         kRestored,
         kExposed,
+        kDisplayLost,     // the connection to the display server broke; nothing can be shown
     };
     Type type = Type::kQuit;
     int key = 0;          // virtual-key code, or mouse button 1, 2, 4
@@ -79,6 +80,7 @@ public:
     virtual bool windowRect(int& left, int& top, int& width, int& height) = 0;
     virtual void moveWindow(int left, int top, int width, int height) = 0;
     virtual void minimiseWindow() = 0;
+    virtual void setDragArea(DragAreaTest test) = 0;
     virtual MessageBoxResult messageBox(const std::string& text, const std::string& title,
                                         MessageBoxButtons buttons) = 0;
     virtual bool openDocument(const std::string& urlOrPath) = 0;

@@ -274,6 +274,53 @@ TEST(EngineFrameLoop, CloseRequestEndsTheLoopUnlessTheExitFunctionRefuses) {
     EXPECT_EQ(frames, 0);
 }
 
+TEST(EngineFrameLoop, ACloseSeenByANestedLoopEndsEveryLoopAroundIt) {
+    // A modal prompt runs its frames in a loop of its own inside a frame of the program's.
+    for (const Type ending : {Type::kQuit, Type::kCloseRequest}) {
+        HeadlessEngine world;
+        ASSERT_TRUE(world.initiate());
+        int outerFrames = 0;
+        int innerFrames = 0;
+        bool nested = false;
+        world.hge()->System_SetFuncState(kStateFrameFunc, [&] {
+            if (nested) {
+                if (++innerFrames == 3) {
+                    PlatformEvent close;
+                    close.type = ending;
+                    world.platform().queueEvent(close);
+                }
+                return false;
+            }
+            ++outerFrames;
+            nested = true;
+            world.hge()->System_Start();
+            nested = false;
+            return false;
+        });
+        EXPECT_TRUE(world.hge()->System_Start());
+        EXPECT_EQ(innerFrames, 3);
+        EXPECT_EQ(outerFrames, 1);
+        // Once closed, a loop started later ends before its first frame.
+        EXPECT_TRUE(world.hge()->System_Start());
+        EXPECT_EQ(outerFrames, 1);
+    }
+}
+
+TEST(EngineFrameLoop, ALostDisplayEndsTheLoopWithALine) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    // The exit function is not asked: there is nothing left to refuse for.
+    world.hge()->System_SetFuncState(kStateExitFunc, [] { return false; });
+    PlatformEvent lost;
+    lost.type = Type::kDisplayLost;
+    int frames = 0;
+    world.runFrames(5, [&] {
+        if (++frames == 2) world.platform().queueEvent(lost);
+    });
+    EXPECT_EQ(frames, 2);
+    EXPECT_TRUE(world.log().contains("System_Start: Display connection lost"));
+}
+
 TEST(EngineFrameLoop, WithoutDontSuspendAnInactiveWindowRunsNoFrames) {
     HeadlessEngine world;
     ASSERT_TRUE(world.initiate());
@@ -515,6 +562,17 @@ TEST(EngineWindowEvents, WindowCanBeMovedForTitleBarDragging) {
     EXPECT_EQ(height, 600);
 }
 
+TEST(EngineWindowEvents, TheDragAreaIsHandedToThePlatform) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    world.hge()->System_SetDragArea([](int, int y) { return y < 60; });
+    ASSERT_TRUE(world.platform().dragArea());
+    EXPECT_TRUE(world.platform().dragArea()(10, 59));
+    EXPECT_FALSE(world.platform().dragArea()(10, 60));
+    world.hge()->System_SetDragArea(nullptr);
+    EXPECT_FALSE(world.platform().dragArea());
+}
+
 // ---- Splash ------------------------------------------------------------------------------
 
 TEST(EngineSplash, AlphaRampsUpHoldsAndFades) {
@@ -541,6 +599,26 @@ TEST(EngineSplash, RunsForAboutASecondAndAQuarterThenRestoresTheCallbacks) {
     // The program's own frame function is back in place.
     world.hge()->System_Start();
     EXPECT_TRUE(programFrameRan);
+}
+
+TEST(EngineSplash, ACloseDuringTheSplashFailsInitiationAndFinishesTheEngine) {
+    for (const Type ending : {Type::kQuit, Type::kCloseRequest}) {
+        HeadlessEngine world;
+        world.hge()->System_SetBoolState(kStateShowSplash, true);
+        bool programFrameRan = false;
+        world.hge()->System_SetFuncState(kStateFrameFunc, [&] { return programFrameRan = true; });
+        PlatformEvent close;
+        close.type = ending;
+        world.platform().queueEvent(close);
+        const std::uint32_t start = world.platform().clock();
+        EXPECT_FALSE(world.initiate());
+        EXPECT_LT(world.platform().clock() - start, 200u + 100u);  // not the whole splash
+        EXPECT_TRUE(world.log().contains("System_Initiate: Closed during the splash"));
+        EXPECT_TRUE(world.log().contains("The End."));
+        EXPECT_FALSE(world.platform().windowExists());
+        EXPECT_FALSE(world.hge()->System_Start());
+        EXPECT_FALSE(programFrameRan);
+    }
 }
 
 }  // namespace
