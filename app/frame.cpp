@@ -119,6 +119,8 @@ bool FrameLoop::servePrompt() {
     previousButton_ = mouse_.leftHeld;
     previousX_ = mouse_.x;
     previousY_ = mouse_.y;
+    // The screen under the prompt may change too (a wheel plugged in or out meanwhile).
+    noteChanges();
     if (changed) requestRedraw();
     return prompt.answer().has_value();
 }

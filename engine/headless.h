@@ -77,7 +77,8 @@ public:
     bool windowRect(int& left, int& top, int& width, int& height) override;
     void moveWindow(int left, int top, int width, int height) override;
     void minimiseWindow() override { minimised_ = true; }
-    void setDragArea(DragAreaTest test) override { dragArea_ = std::move(test); }
+    // No desktop moves a headless window.
+    void setDragArea(DragAreaTest) override {}
     MessageBoxResult messageBox(const std::string& text, const std::string& title,
                                 MessageBoxButtons buttons) override;
     bool openDocument(const std::string& urlOrPath) override;
@@ -86,8 +87,6 @@ public:
     int powerStatus() override { return -2; }
 
     bool minimised() const { return minimised_; }
-    // What the engine was told about the window's drag area; empty when nothing was.
-    const DragAreaTest& dragArea() const { return dragArea_; }
 
 private:
     std::deque<PlatformEvent> events_;
@@ -108,7 +107,6 @@ private:
     int windowTop_ = 0;
     int presents_ = 0;
     WindowSpec spec_;
-    DragAreaTest dragArea_;
     SDL_Surface* target_ = nullptr;     // what the renderer draws into
     SDL_Surface* presented_ = nullptr;  // copy made at each present
     SDL_Renderer* renderer_ = nullptr;

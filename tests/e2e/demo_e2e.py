@@ -502,7 +502,8 @@ def check_prompt_route(demo, in_window):
         check(all(record.get("in_window") for record in records),
               f"a prompt went to a system box on a server without core fonts: {records}")
     else:
-        check(not failures, f"the system box failed: {failures}")
+        check(not failures, f"the system box failed: {failures} (its X11 form needs the X core fonts of "
+                            "the Debian package xfonts-base)")
         check(not any(record.get("in_window") for record in records),
               f"a prompt was drawn in the window although the system box works: {records}")
 
@@ -610,6 +611,7 @@ def check_closing_lines(log, what):
 
 def scenario_no_display(args, server, workdir):
     """Without any display the real program says so on stderr, logs why, and ends at once."""
+    check(args.program, "the no-display scenario needs --program")
     # The log goes beside the program, so the program runs from a folder of the test's own.
     program = os.path.join(workdir, "kestrel-customiser")
     shutil.copy(args.program, program)

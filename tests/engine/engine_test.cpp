@@ -562,17 +562,6 @@ TEST(EngineWindowEvents, WindowCanBeMovedForTitleBarDragging) {
     EXPECT_EQ(height, 600);
 }
 
-TEST(EngineWindowEvents, TheDragAreaIsHandedToThePlatform) {
-    HeadlessEngine world;
-    ASSERT_TRUE(world.initiate());
-    world.hge()->System_SetDragArea([](int, int y) { return y < 60; });
-    ASSERT_TRUE(world.platform().dragArea());
-    EXPECT_TRUE(world.platform().dragArea()(10, 59));
-    EXPECT_FALSE(world.platform().dragArea()(10, 60));
-    world.hge()->System_SetDragArea(nullptr);
-    EXPECT_FALSE(world.platform().dragArea());
-}
-
 // ---- Splash ------------------------------------------------------------------------------
 
 TEST(EngineSplash, AlphaRampsUpHoldsAndFades) {
