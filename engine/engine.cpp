@@ -264,6 +264,11 @@ bool HGE_Impl::System_Initiate(bool withCaption) {
         return false;
     }
     windowExists_ = true;
+    platform_->setLastWords([this] {
+        postError("System_Start: Display connection lost");
+        log_.write("\nFinishing..");
+        log_.write("The End.");
+    });
     renderer_ = platform_->renderer();
     applyIcon();
     powerStatus_ = platform_->powerStatus();

@@ -4,6 +4,7 @@
 // live mouse state, window placement and message boxes. SDL2 implements it for the real
 // program (platform_sdl.cpp); HeadlessPlatform (engine/headless.h) for tests.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/hge.h"
@@ -81,6 +82,9 @@ public:
     virtual void moveWindow(int left, int top, int width, int height) = 0;
     virtual void minimiseWindow() = 0;
     virtual void setDragArea(DragAreaTest test) = 0;
+    // Runs when the display is lost where the frame loop cannot notice it (inside a system
+    // message box, which has a connection of its own); the process then ends with code 0.
+    virtual void setLastWords(std::function<void()> /*lastWords*/) {}
     virtual MessageBoxResult messageBox(const std::string& text, const std::string& title,
                                         MessageBoxButtons buttons) = 0;
     virtual bool openDocument(const std::string& urlOrPath) = 0;

@@ -13,7 +13,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -70,10 +72,6 @@ void reportNoDisplay() {
                  program_invocation_short_name);
 }
 
-// Xlib's default answer to a broken display connection is to print and exit(1) from inside
-// whichever call noticed. This handler returns instead, so the per-connection exit handler
-// below is what runs.
-int ignoreBrokenConnection(Display*) { return 0; }
 
 struct KeyName {
     SDL_Keycode sdl;
@@ -137,6 +135,12 @@ int mouseKey(Uint8 button) {
     }
 }
 
+class SdlPlatform;
+
+// Xlib's handler for a broken connection is process-wide and carries no context, so the one
+// platform that watches its window's connection is found here.
+SdlPlatform* displayWatcher = nullptr;
+
 class SdlPlatform final : public Platform {
 public:
     ~SdlPlatform() override {
@@ -180,8 +184,11 @@ public:
             window_ = nullptr;
             return;
         }
-        if (previousIOErrorHandler_ != nullptr) XSetIOErrorHandler(previousIOErrorHandler_);
-        previousIOErrorHandler_ = nullptr;
+        if (displayWatcher == this) {
+            XSetIOErrorHandler(previousIOErrorHandler_);
+            displayWatcher = nullptr;
+            display_ = nullptr;
+        }
         if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
         if (window_ != nullptr) SDL_DestroyWindow(window_);
         renderer_ = nullptr;
@@ -286,6 +293,8 @@ public:
         applyDragArea();
     }
 
+    void setLastWords(std::function<void()> lastWords) override { lastWords_ = std::move(lastWords); }
+
     MessageBoxResult messageBox(const std::string& text, const std::string& title,
                                 MessageBoxButtons buttons) override {
         const SDL_MessageBoxButtonData okButtons[] = {
@@ -377,17 +386,35 @@ private:
         return true;
     }
 
-    // A broken X connection is reported as an event, so the program ends through its usual
-    // shut-down instead of exiting from inside Xlib.
+    // Xlib's default answer to a broken connection is to exit(1) from inside whichever call
+    // noticed. On the window's connection it is reported as an event instead, so the program
+    // ends through its usual shut-down.
     void watchDisplayConnection() {
         SDL_SysWMinfo info;
         SDL_VERSION(&info.version);
         if (SDL_GetWindowWMInfo(window_, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
-        previousIOErrorHandler_ = XSetIOErrorHandler(ignoreBrokenConnection);
-        XSetIOErrorExitHandler(info.info.x11.display, onDisplayLost, this);
+        display_ = info.info.x11.display;
+        displayWatcher = this;
+        previousIOErrorHandler_ = XSetIOErrorHandler(onBrokenConnection);
+        XSetIOErrorExitHandler(display_, onDisplayLost, this);
+    }
+
+    static int onBrokenConnection(Display* display) {
+        // Another connection (SDL's message box opens its own) cannot be survived: Xlib exits
+        // as soon as this returns, from inside a box the loop will never see again.
+        if (displayWatcher != nullptr && display != displayWatcher->display_) displayWatcher->abandon();
+        return 0;
     }
 
     static void onDisplayLost(Display*, void* platform) { static_cast<SdlPlatform*>(platform)->displayLost_ = true; }
+
+    [[noreturn]] void abandon() {
+        displayLost_ = true;
+        if (lastWords_) lastWords_();
+        // Nothing of SDL's may run any more (its calls would wait on the dead connection), so
+        // no exit handlers either.
+        std::_Exit(0);
+    }
 
     // On X11 the program moves its own window (which also works without a window manager); a
     // hit test there would hand moves to a window manager that may not exist. Wayland ignores
@@ -467,7 +494,9 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     DragAreaTest dragArea_;
     std::vector<pid_t> openers_;
+    Display* display_ = nullptr;
     XIOErrorHandler previousIOErrorHandler_ = nullptr;
+    std::function<void()> lastWords_;
     bool displayLost_ = false;
     bool displayLossReported_ = false;
 };

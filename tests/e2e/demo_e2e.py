@@ -634,7 +634,8 @@ def scenario_no_display(args, server, workdir):
 
 
 def scenario_display_lost(args, server, workdir):
-    """The X server going away ends the program through its usual shut-down, with code 0."""
+    """The X server going away ends the program with code 0 and its closing lines: through its
+    usual shut-down from the main screen, and straight away from inside a system message box."""
     demo = Demo(args, server, workdir, "lost")
     try:
         demo.wait_for_log("Device Inserted OK")
@@ -651,6 +652,26 @@ def scenario_display_lost(args, server, workdir):
     check("System_Start: Display connection lost" in log, f"the log does not say the display was lost: {log[-6:]}")
     check_closing_lines(log, "display lost")
     check(os.path.exists(demo.memory_path), "the demo did not finish its own shut-down (no wheel memory written)")
+
+    server = XServer(workdir, core_fonts=not args.no_core_fonts)
+    demo = Demo(args, server, workdir, "lost-in-prompt", release="0x0117")
+    try:
+        if args.no_core_fonts:
+            demo.wait_for_window_prompt()
+        else:
+            wait_until(lambda: demo.check_running() or server.message_boxes(), 15, "the firmware question")
+        time.sleep(0.3)
+        server.process.kill()
+        server.process.wait()
+        code = demo.wait_for_exit()
+        log = demo.log_lines()
+    finally:
+        demo.close()
+        server.close()
+    check(code == 0, f"the demo ended with code {code} when the display went away under a prompt; "
+                     f"stderr: {demo.stderr_text().strip()}")
+    check("System_Start: Display connection lost" in log, f"under a prompt, the log does not say so: {log[-6:]}")
+    check_closing_lines(log, "display lost under a prompt")
 
 
 def scenario_quit_during_splash(args, server, workdir):
