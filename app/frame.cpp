@@ -23,6 +23,7 @@ std::string withUrl(const char* line, const std::string& url) {
 
 bool FrameLoop::frameFunction() {
     frameSinceRender_ = true;
+    if (prompt_ != nullptr) return servePrompt();
     if (servePendingWork()) return true;
     if (context_.hge.Input_LastKey() == kKeyEscape) return true;
 
@@ -85,6 +86,49 @@ bool FrameLoop::servePendingWork() {
         flags.ConfigWritePending = false;
     }
     return false;
+}
+
+MessageBoxResult FrameLoop::showInWindow(std::string_view text, MessageBoxButtons buttons, PromptIcon icon) {
+    WindowPrompt prompt(text, buttons, icon, promptLook_);
+    WindowPrompt* const outer = prompt_;
+    prompt_ = &prompt;
+    if (promptObserver_) promptObserver_(prompt, std::nullopt);
+    requestRedraw();
+    // The engine's own loop runs the prompt's frames (servePrompt) and returns once the prompt
+    // is answered, or at once when the window has closed.
+    context_.hge.System_Start();
+    prompt_ = outer;
+    requestRedraw();
+    const MessageBoxResult answer = prompt.answer().value_or(prompt.cancelResult());
+    if (promptObserver_) promptObserver_(prompt, answer);
+    return answer;
+}
+
+// A frame while a prompt shows: only the prompt hears keys and clicks; the top band still
+// drags the window. True once the prompt is answered.
+bool FrameLoop::servePrompt() {
+    WindowPrompt& prompt = *prompt_;
+    HGE& hge = context_.hge;
+    bool changed = false;
+    InputEvent event;
+    while (hge.Input_NextEvent(&event)) changed = prompt.handle(event) || changed;
+    sampleMouse();
+    changed = prompt.hover(mouse_.x, mouse_.y, hge.Input_MouseInside()) || changed;
+    if (!prompt.holdsPress()) dragWindow();
+    if (!mouse_.leftHeld) dragStarted_ = false;
+    previousButton_ = mouse_.leftHeld;
+    previousX_ = mouse_.x;
+    previousY_ = mouse_.y;
+    // The screen under the prompt may change too (a wheel plugged in or out meanwhile).
+    noteChanges();
+    if (changed) requestRedraw();
+    return prompt.answer().has_value();
+}
+
+bool FrameLoop::draggableAt(int x, int y) const {
+    if (x < 0 || x >= kWindowWidth || y < 0 || y >= kDragBandHeight) return false;
+    if (prompt_ != nullptr) return !prompt_->contains(x, y);
+    return !context_.screen.takesPressAt(x, y);
 }
 
 void FrameLoop::openDownloadPage() {
@@ -168,6 +212,7 @@ void FrameLoop::keepWindowAnswering(bool screenChanged) {
 void FrameLoop::drawScene() {
     context_.hge.Gfx_BeginScene();
     context_.screen.drawScreen();
+    if (prompt_ != nullptr) prompt_->draw();
     context_.hge.Gfx_FinishScene();
     ++scenesDrawn_;
 }

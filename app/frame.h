@@ -11,11 +11,18 @@
 // A frame in which nothing changed (no input, no animation, no state or flag change) is not
 // drawn again, so a static screen costs next to nothing; an expose or a focus change always
 // draws.
+//
+// It is also where a prompt goes when the system box cannot be shown (showInWindow): drawn over
+// the screen, and modal, because the engine's loop then runs frames that serve only the prompt
+// until it is answered; the window still moves, redraws on exposes and closes.
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/shell.h"
+#include "app/window_prompt.h"
 #include "config/program_state.h"
 #include "engine/hge.h"
 #include "engine/log.h"
@@ -55,7 +62,12 @@ public:
     // -1 close the program, 0 no widget holds the mouse press, anything else one does.
     virtual int updateScreen(const MouseSample& mouse) = 0;
     virtual void drawScreen() = 0;
+    // Whether a press at this point would be taken by a widget (it then does not drag).
+    virtual bool takesPressAt(int /*x*/, int /*y*/) { return false; }
 };
+
+// Sees each in-window prompt twice: when it is first shown (no answer yet) and when it ends.
+using PromptObserver = std::function<void(const WindowPrompt& prompt, std::optional<MessageBoxResult> answer)>;
 
 // The two blocking wheel exchanges a frame may run; both return 1 on success, 0 on failure.
 class WheelActions {
@@ -76,12 +88,24 @@ struct FrameContext {  // borrowed, never owned
     WheelActions& wheel;
 };
 
-class FrameLoop {
+class FrameLoop final : public PromptFallback {
 public:
     explicit FrameLoop(const FrameContext& context) : context_(context) {}
 
     bool frameFunction();
     bool renderFunction();
+
+    // Modal until answered. A window closed meanwhile answers as closing a system box does:
+    // with the cancelling button.
+    MessageBoxResult showInWindow(std::string_view text, MessageBoxButtons buttons, PromptIcon icon) override;
+    void setPromptLook(const PromptLook& look) { promptLook_ = look; }
+    void setPromptObserver(PromptObserver observer) { promptObserver_ = std::move(observer); }
+    // The prompt on screen, or null.
+    const WindowPrompt* prompt() const { return prompt_; }
+    // Whether a press at this client point should move the window: inside the top band and on
+    // nothing that takes it (a widget, or the prompt while one shows). The desktop asks this
+    // where only it can move windows.
+    bool draggableAt(int x, int y) const;
     // The next render draws whatever happened (focus gained or lost, window restored, a device
     // notice that changed what the screen shows).
     void requestRedraw() { settleFrames_ = kSettleFrames; }
@@ -110,6 +134,7 @@ private:
     };
 
     bool servePendingWork();
+    bool servePrompt();
     void sampleMouse();
     void dragWindow();
     void noteChanges();
@@ -119,6 +144,10 @@ private:
 
     FrameContext context_;
     MouseSample mouse_;
+
+    PromptLook promptLook_;
+    PromptObserver promptObserver_;
+    WindowPrompt* prompt_ = nullptr;
 
     // Drag memory.
     bool previousButton_ = false;

@@ -26,6 +26,7 @@ public:
     explicit ScreensDriver(Screens& screens) : screens_(screens) {}
     int updateScreen(const MouseSample& mouse) override { return screens_.updateScreen(mouse); }
     void drawScreen() override { screens_.drawScreen(); }
+    bool takesPressAt(int x, int y) override { return screens_.takesPressAt(x, y); }
 
 private:
     Screens& screens_;
@@ -87,7 +88,15 @@ int runProgram(ProgramEnvironment& environment) {
     CurlTransport curlPresets;
     HttpTransport& settingsHttp = environment.settingsHttp ? *environment.settingsHttp : curlSettings;
     HttpTransport& presetHttp = environment.presetHttp ? *environment.presetHttp : curlPresets;
-    std::unique_ptr<Shell> shell = environment.makeShell ? environment.makeShell(*hge) : std::make_unique<SdlShell>(*hge);
+    SdlShell* sdlShell = nullptr;
+    std::unique_ptr<Shell> shell;
+    if (environment.makeShell) {
+        shell = environment.makeShell(*hge);
+    } else {
+        auto desktopShell = std::make_unique<SdlShell>(*hge);
+        sdlShell = desktopShell.get();
+        shell = std::move(desktopShell);
+    }
 
     Screens screens({*hge, log, world.model, world.image, world.flags, world.states});
     PresetList presets({*hge, log, screens.skin(), *shell, presetHttp, world.online, world.model, world.image, screens,
@@ -105,6 +114,8 @@ int runProgram(ProgramEnvironment& environment) {
         if (observer) observer(progress);
         loop.keepWindowAnswering(screens.showFirmwareProgress(progress));
     };
+    if (sdlShell != nullptr) sdlShell->setFallback(&loop);
+    loop.setPromptObserver(environment.windowPromptObserver);
 
     // Step 6: the callbacks.
     hge->System_SetFuncState(kStateFrameFunc, [&] {
@@ -128,6 +139,7 @@ int runProgram(ProgramEnvironment& environment) {
     // A focus change may have uncovered or dimmed the window: draw it again.
     hge->System_SetFuncState(kStateFocusGainFunc, [&] { loop.requestRedraw(); return false; });
     hge->System_SetFuncState(kStateFocusLostFunc, [&] { loop.requestRedraw(); return false; });
+    if (environment.exitFunction) hge->System_SetFuncState(kStateExitFunc, environment.exitFunction);
 
     // Steps 7-11: the window's states.
     hge->System_SetStringState(kStateTitle, title.c_str());
@@ -174,8 +186,11 @@ int runProgram(ProgramEnvironment& environment) {
         screens.setHintFont(fonts[0].get());
         presets.setFonts(fonts[0].get(), fonts[1].get());
         screens.setPresetList(&presets);
+        screens.setMessageDisplay(shell.get());
         screens.createSprites();
         screens.buildScreen();
+        loop.setPromptLook({&screens.skin(), fonts[0].get(), fonts[1].get()});
+        hge->System_SetDragArea([&loop](int x, int y) { return loop.draggableAt(x, y); });
 
         // Steps 18-19: hot-plug, and a wheel already plugged in.
         report.notificationArmed = InitHIDNotification(hotPlug, *hge);
@@ -187,6 +202,9 @@ int runProgram(ProgramEnvironment& environment) {
         if (environment.afterLoop) environment.afterLoop(world, *hge);
 
         // Step 21: panels (the preset window among them), sprites and skin, then the fonts.
+        hge->System_SetDragArea(nullptr);
+        loop.setPromptLook({});
+        screens.setMessageDisplay(nullptr);
         presets.closeWindow();
         screens.setPresetList(nullptr);
         screens.destroyPanels();
@@ -202,6 +220,7 @@ int runProgram(ProgramEnvironment& environment) {
     hge->System_SetFuncState(kStateRenderFunc, nullptr);
     hge->System_SetFuncState(kStateFocusGainFunc, nullptr);
     hge->System_SetFuncState(kStateFocusLostFunc, nullptr);
+    hge->System_SetFuncState(kStateExitFunc, nullptr);
     hge->System_SetHookState(kStateMessageHook, nullptr);
     hge->System_Finish();
     hge->System_Release();

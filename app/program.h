@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/frame.h"
 #include "app/shell.h"
 #include "config/backup_store.h"
 #include "config/configuration.h"
@@ -74,6 +75,10 @@ struct ProgramEnvironment {
     std::function<bool(ProgramWorld&, HGE&)> beforeFrame;
     // Runs after each scene that was drawn.
     std::function<void(ProgramWorld&, HGE&)> afterScene;
+    // Sees each prompt drawn in the window (when the system box could not be shown).
+    PromptObserver windowPromptObserver;
+    // The engine's exit function: false refuses a close of the window. None allows every close.
+    EngineCallback exitFunction;
     // Runs once start-up is done (after the first connection attempt, before the loop), and
     // once the loop has ended (before anything is torn down).
     std::function<void(ProgramWorld&, HGE&, const StartupReport&)> beforeLoop;

@@ -42,7 +42,7 @@ const char* shellOpenErrorLine(int code) {
     return nullptr;
 }
 
-MessageBoxResult SdlShell::ask(std::string_view text, MessageBoxButtons buttons, PromptIcon icon) {
+SystemBoxOutcome showSdlMessageBox(std::string_view text, MessageBoxButtons buttons, PromptIcon icon, HGE& hge) {
     // Button ids are the answers; Return presses the default, Escape the cancel button.
     const SDL_MessageBoxButtonData okButtons[] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"}};
@@ -57,25 +57,39 @@ MessageBoxResult SdlShell::ask(std::string_view text, MessageBoxButtons buttons,
     case PromptIcon::Information: data.flags = SDL_MESSAGEBOX_INFORMATION; break;
     case PromptIcon::Question: data.flags = SDL_MESSAGEBOX_INFORMATION; break;  // SDL has no question icon
     }
-    data.window = static_cast<SDL_Window*>(hge_.System_GetWindowState(kStateWindow));
+    data.window = static_cast<SDL_Window*>(hge.System_GetWindowState(kStateWindow));
     data.title = title.c_str();
     data.message = message.c_str();
     const bool yesNo = buttons == MessageBoxButtons::kYesNo;
     data.numbuttons = yesNo ? 2 : 1;
     data.buttons = yesNo ? yesNoButtons : okButtons;
+    SystemBoxOutcome outcome;
     int pressed = -1;
     if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-        hge_.System_WriteLog("MessageBox : %s", SDL_GetError());
-        pressed = -1;
+        outcome.error = SDL_GetError();
+        return outcome;
     }
-    if (!yesNo) return MessageBoxResult::kOk;
-    // A box that could not be shown or was closed otherwise counts as No, as any answer but Yes.
-    return pressed == 1 ? MessageBoxResult::kYes : MessageBoxResult::kNo;
+    outcome.shown = true;
+    // A box closed without a button counts as No, as any answer but Yes.
+    if (yesNo) outcome.answer = pressed == 1 ? MessageBoxResult::kYes : MessageBoxResult::kNo;
+    return outcome;
+}
+
+MessageBoxResult SdlShell::ask(std::string_view text, MessageBoxButtons buttons, PromptIcon icon) {
+    if (!systemBoxFailed_) {
+        const SystemBoxOutcome outcome = systemBox_(text, buttons, icon, hge_);
+        if (outcome.shown) return outcome.answer;
+        systemBoxFailed_ = true;
+        hge_.System_WriteLog("MessageBox : %s", outcome.error.c_str());
+    }
+    if (fallback_ != nullptr) return fallback_->showInWindow(text, buttons, icon);
+    // Nowhere to ask: the cautious answer, which ends the program on every mandatory prompt.
+    return buttons == MessageBoxButtons::kOk ? MessageBoxResult::kOk : MessageBoxResult::kNo;
 }
 
 int SdlShell::openUrl(const std::string& url) {
     if (!isWebUrl(url)) return kShellOpenNoAssociation;
-    return SDL_OpenURL(url.c_str()) == 0 ? kShellOpenSucceeded : kShellOpenFileNotFound;
+    return hge_.System_OpenDocument(url.c_str()) ? kShellOpenSucceeded : kShellOpenFileNotFound;
 }
 
 }  // namespace kestrel

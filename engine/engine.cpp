@@ -277,6 +277,11 @@ bool HGE_Impl::System_Initiate(bool withCaption) {
         return false;
     }
     windowExists_ = true;
+    platform_->setLastWords([this] {
+        postError("System_Start: Display connection lost");
+        log_.write("\nFinishing..");
+        log_.write("The End.");
+    });
     renderer_ = platform_->renderer();
     applyIcon();
     powerStatus_ = platform_->powerStatus();
@@ -306,7 +311,13 @@ bool HGE_Impl::System_Initiate(bool withCaption) {
     totalTime_ = 0;
     frameDelta_ = 0;
 
-    if (showSplash_) runSplash();
+    closed_ = false;
+    // A close during the splash ends the program before any of its start-up runs.
+    if (showSplash_ && !runSplash()) {
+        postError("System_Initiate: Closed during the splash");
+        System_Finish();
+        return false;
+    }
     return true;
 }
 
@@ -424,6 +435,12 @@ void HGE_Impl::applyIcon() {
 }
 
 void HGE_Impl::pumpMessages(bool& quit) {
+    // A close seen by a nested loop (a modal prompt, the splash) ends the loops around it too.
+    if (closed_) {
+        quit = true;
+        return;
+    }
+    // Closes held back while long work kept the window answering are honoured now.
     while (!quit && !deferredEvents_.empty()) {
         const PlatformEvent event = deferredEvents_.front();
         deferredEvents_.pop_front();
@@ -431,7 +448,11 @@ void HGE_Impl::pumpMessages(bool& quit) {
     }
     PlatformEvent event;
     while (!quit && platform_->pollEvent(event)) handleEvent(event, quit);
-    if (!quit) deliverDeviceNotices();
+    if (quit) {
+        closed_ = true;
+        return;
+    }
+    deliverDeviceNotices();
 }
 
 bool HGE_Impl::System_PumpWindowEvents() {
@@ -449,7 +470,9 @@ void HGE_Impl::deferWhileBusy(const PlatformEvent& event, bool& redraw) {
     switch (event.type) {
     case Type::kQuit:
     case Type::kCloseRequest:
-        // The work under way must not be cut short; the user's request is honoured after it.
+    case Type::kDisplayLost:
+        // The work under way must not be cut short; the user's request (or the lost display,
+        // which is reported only once) is honoured after it.
         deferredEvents_.push_back(event);
         return;
     case Type::kExposed:
@@ -482,6 +505,11 @@ void HGE_Impl::handleEvent(const PlatformEvent& event, bool& quit) {
     input.flags = event.flags;
     switch (event.type) {
     case Type::kQuit:
+        quit = true;
+        return;
+    case Type::kDisplayLost:
+        postError("System_Start: Display connection lost");
+        active_ = false;
         quit = true;
         return;
     case Type::kCloseRequest:
@@ -680,6 +708,8 @@ void HGE_Impl::System_MoveWindow(int left, int top, int width, int height) {
 void HGE_Impl::System_MinimiseWindow() {
     if (windowExists_) platform_->minimiseWindow();
 }
+
+void HGE_Impl::System_SetDragArea(DragAreaTest test) { platform_->setDragArea(std::move(test)); }
 
 void HGE_Impl::System_GetCursorScreenPos(int* x, int* y) {
     int sx = 0, sy = 0;

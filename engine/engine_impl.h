@@ -75,6 +75,7 @@ public:
     bool System_GetWindowRect(int* left, int* top, int* width, int* height) override;
     void System_MoveWindow(int left, int top, int width, int height) override;
     void System_MinimiseWindow() override;
+    void System_SetDragArea(DragAreaTest test) override;
     void System_GetCursorScreenPos(int* x, int* y) override;
     MessageBoxResult System_MessageBox(const char* text, const char* title,
                                        MessageBoxButtons buttons) override;
@@ -124,7 +125,8 @@ private:
     void deliverDeviceNotices();
     void updateMouseInside();
     void applyIcon();
-    void runSplash();
+    // False when the window was closed while the splash showed.
+    bool runSplash();
 
     // ---- graphics.cpp ----
     bool initGraphics();
@@ -181,6 +183,9 @@ private:
     // Window and loop
     bool windowExists_ = false;
     bool active_ = false;
+    // Set once the window has been closed (or the session or display is gone): every frame
+    // loop, a nested one included, ends at its next pump.
+    bool closed_ = false;
     bool deviceNotices_ = false;
     std::unique_ptr<DeviceNoticeSource> noticeSource_;
     // Close requests and quits that arrived during System_PumpWindowEvents; the next frame's

@@ -84,6 +84,8 @@ public:
     bool windowRect(int& left, int& top, int& width, int& height) override;
     void moveWindow(int left, int top, int width, int height) override;
     void minimiseWindow() override { minimised_ = true; }
+    // No desktop moves a headless window.
+    void setDragArea(DragAreaTest) override {}
     MessageBoxResult messageBox(const std::string& text, const std::string& title,
                                 MessageBoxButtons buttons) override;
     bool openDocument(const std::string& urlOrPath) override;

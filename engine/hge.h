@@ -151,6 +151,9 @@ enum EngineHookState : int {
 
 using EngineCallback = std::function<bool()>;
 
+// True for a client point where a press should move the window (a title band).
+using DragAreaTest = std::function<bool(int x, int y)>;
+
 // The message hook receives (window, message, wparam, lparam); its result is the message's.
 using MessageHook = std::function<bool(WindowHandle window, std::uint32_t message,
                                        std::uintptr_t wparam, std::intptr_t lparam)>;
@@ -233,13 +236,18 @@ public:
     virtual bool System_GetWindowRect(int* left, int* top, int* width, int* height) = 0;
     virtual void System_MoveWindow(int left, int top, int width, int height) = 0;
     virtual void System_MinimiseWindow() = 0;
+    // Where only the desktop can move windows (Wayland), a press at a point the test approves
+    // hands the window to the desktop's own move. Elsewhere the program moves its window itself
+    // with System_MoveWindow and the test is not asked. Null removes it.
+    virtual void System_SetDragArea(DragAreaTest test) = 0;
     // Cursor position in screen pixels, read live.
     virtual void System_GetCursorScreenPos(int* x, int* y) = 0;
     // Modal box over the window. Device notices that come meanwhile wait in the source and
     // reach the hook with the next pump.
     virtual MessageBoxResult System_MessageBox(const char* text, const char* title,
                                                MessageBoxButtons buttons) = 0;
-    // Opens a URL or document with the desktop's handler; false when that cannot start.
+    // Opens a URL or document with the desktop's handler; false when no handler can be started
+    // or it reports that it failed.
     virtual bool System_OpenDocument(const char* urlOrPath) = 0;
 
     virtual float Timer_TotalTime() = 0;

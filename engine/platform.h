@@ -4,6 +4,7 @@
 // live mouse state, window placement and message boxes. SDL2 implements it for the real
 // program (platform_sdl.cpp); HeadlessPlatform (engine/headless.h) for tests.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/hge.h"
@@ -27,6 +28,7 @@ struct PlatformEvent {
         kMinimised,
         kRestored,
         kExposed,
+        kDisplayLost,     // the connection to the display server broke; nothing can be shown
     };
     Type type = Type::kQuit;
     int key = 0;          // virtual-key code, or mouse button 1, 2, 4
@@ -82,6 +84,10 @@ public:
     virtual bool windowRect(int& left, int& top, int& width, int& height) = 0;
     virtual void moveWindow(int left, int top, int width, int height) = 0;
     virtual void minimiseWindow() = 0;
+    virtual void setDragArea(DragAreaTest test) = 0;
+    // Runs when the display is lost where the frame loop cannot notice it (inside a system
+    // message box, which has a connection of its own); the process then ends with code 0.
+    virtual void setLastWords(std::function<void()> /*lastWords*/) {}
     virtual MessageBoxResult messageBox(const std::string& text, const std::string& title,
                                         MessageBoxButtons buttons) = 0;
     virtual bool openDocument(const std::string& urlOrPath) = 0;

@@ -1,12 +1,23 @@
 // The real platform over SDL2: one borderless, centred, fixed-size window, a renderer,
 // events translated to virtual-key codes, and the few desktop services the program uses.
-#include <SDL.h>
+#include "engine/platform_sdl.h"
+
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/sysinfo.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string_view>
+#include <vector>
 
 #include "engine/platform.h"
 
@@ -14,7 +25,53 @@ extern char** environ;
 
 namespace kestrel {
 
+bool videoDriverNamed(const char* driver, const char* setting) {
+    if (driver == nullptr || setting == nullptr) return false;
+    const std::string_view wanted(driver);
+    std::string_view rest(setting);
+    while (!rest.empty()) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view name = rest.substr(0, comma);
+        if (name.size() == wanted.size() &&
+            std::equal(name.begin(), name.end(), wanted.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return true;
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+SDL_HitTestResult dragAreaHitTest(SDL_Window*, const SDL_Point* point, void* data) {
+    const auto* test = static_cast<const DragAreaTest*>(data);
+    if (point == nullptr || test == nullptr || !*test) return SDL_HITTEST_NORMAL;
+    return (*test)(point->x, point->y) ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
+}
+
 namespace {
+
+// SDL falls back to these when it finds no display, and the program would then run unseen
+// until killed; they are for whoever asks for them by name.
+constexpr const char* kInvisibleVideoDrivers[] = {"offscreen", "dummy"};
+
+// How long an opener may take to say it failed. Most hand the page to a browser and end at
+// once; one still running after this has started a browser of its own.
+constexpr Uint32 kOpenerVerdictMs = 1500;
+constexpr Uint32 kOpenerPollMs = 10;
+
+bool isInvisibleVideoDriver(const char* driver) {
+    if (driver == nullptr) return false;
+    for (const char* invisible : kInvisibleVideoDrivers)
+        if (std::strcmp(driver, invisible) == 0) return true;
+    return false;
+}
+
+void reportNoDisplay() {
+    std::fprintf(stderr, "%s: no display found; start it from a desktop session (DISPLAY or WAYLAND_DISPLAY)\n",
+                 program_invocation_short_name);
+}
+
 
 struct KeyName {
     SDL_Keycode sdl;
@@ -78,18 +135,21 @@ int mouseKey(Uint8 button) {
     }
 }
 
+class SdlPlatform;
+
+// Xlib's handler for a broken connection is process-wide and carries no context, so the one
+// platform that watches its window's connection is found here.
+SdlPlatform* displayWatcher = nullptr;
+
 class SdlPlatform final : public Platform {
 public:
-    ~SdlPlatform() override { destroyWindow(); }
+    ~SdlPlatform() override {
+        destroyWindow();
+        reapOpeners();
+    }
 
     bool createWindow(const WindowSpec& spec, std::string& error) override {
-        if (!initialised_) {
-            if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-                error = SDL_GetError();
-                return false;
-            }
-            initialised_ = true;
-        }
+        if (!initialised_ && !startVideo(error)) return false;
         // Naming a driver anywhere (hint or index) turns SDL's own batching off unless this
         // says otherwise; the engine batches, but SDL batching keeps backend calls down too.
         SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
@@ -111,10 +171,24 @@ public:
             window_ = nullptr;
             return false;
         }
+        watchDisplayConnection();
+        applyDragArea();
         return true;
     }
 
     void destroyWindow() override {
+        if (displayLost_) {
+            // Every call on a dead connection fails, and some wait for an answer that never
+            // comes; the process is ending, so the window goes with it.
+            renderer_ = nullptr;
+            window_ = nullptr;
+            return;
+        }
+        if (displayWatcher == this) {
+            XSetIOErrorHandler(previousIOErrorHandler_);
+            displayWatcher = nullptr;
+            display_ = nullptr;
+        }
         if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
         if (window_ != nullptr) SDL_DestroyWindow(window_);
         renderer_ = nullptr;
@@ -150,6 +224,12 @@ public:
     }
 
     bool pollEvent(PlatformEvent& out) override {
+        if (displayLost_ && !displayLossReported_) {
+            displayLossReported_ = true;
+            out = PlatformEvent{};
+            out.type = PlatformEvent::Type::kDisplayLost;
+            return true;
+        }
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) {
             if (translate(event, out)) return true;
@@ -208,6 +288,13 @@ public:
         if (window_ != nullptr) SDL_MinimizeWindow(window_);
     }
 
+    void setDragArea(DragAreaTest test) override {
+        dragArea_ = std::move(test);
+        applyDragArea();
+    }
+
+    void setLastWords(std::function<void()> lastWords) override { lastWords_ = std::move(lastWords); }
+
     MessageBoxResult messageBox(const std::string& text, const std::string& title,
                                 MessageBoxButtons buttons) override {
         const SDL_MessageBoxButtonData okButtons[] = {
@@ -231,17 +318,26 @@ public:
     }
 
     bool openDocument(const std::string& urlOrPath) override {
-        // The shell backgrounds the opener and returns at once, so the loop never waits on a
-        // browser and no child is left unreaped.
-        const char* argv[] = {"/bin/sh", "-c", "xdg-open \"$1\" >/dev/null 2>&1 &", "sh",
-                              urlOrPath.c_str(), nullptr};
+        reapOpeners();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        const char* argv[] = {"xdg-open", urlOrPath.c_str(), nullptr};
         pid_t child = 0;
-        if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv),
-                        environ) != 0)
-            return false;
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        // A missing opener fails here: glibc reports the exec failure as the spawn's result.
+        const int spawned = posix_spawnp(&child, "xdg-open", &actions, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) return false;
+        for (Uint32 waited = 0; waited < kOpenerVerdictMs; waited += kOpenerPollMs) {
+            int status = 0;
+            const pid_t ended = waitpid(child, &status, WNOHANG);
+            if (ended == child) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            if (ended < 0 && errno != EINTR) return false;
+            SDL_Delay(kOpenerPollMs);
+        }
+        openers_.push_back(child);
+        return true;
     }
 
     std::string osDescription() override {
@@ -269,6 +365,78 @@ public:
     }
 
 private:
+    bool startVideo(std::string& error) {
+        // Closing is the exit function's to allow or refuse; SDL would otherwise follow the
+        // last window's close with a quit of its own that ends the loop regardless.
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            error = SDL_GetError();
+            reportNoDisplay();
+            return false;
+        }
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (isInvisibleVideoDriver(driver) && !videoDriverNamed(driver, SDL_GetHint(SDL_HINT_VIDEODRIVER))) {
+            error = std::string("No display found; the ") + driver +
+                    " video driver is used only when SDL_VIDEODRIVER names it";
+            SDL_Quit();
+            reportNoDisplay();
+            return false;
+        }
+        initialised_ = true;
+        return true;
+    }
+
+    // Xlib's default answer to a broken connection is to exit(1) from inside whichever call
+    // noticed. On the window's connection it is reported as an event instead, so the program
+    // ends through its usual shut-down.
+    void watchDisplayConnection() {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWindowWMInfo(window_, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+        display_ = info.info.x11.display;
+        displayWatcher = this;
+        previousIOErrorHandler_ = XSetIOErrorHandler(onBrokenConnection);
+        XSetIOErrorExitHandler(display_, onDisplayLost, this);
+    }
+
+    static int onBrokenConnection(Display* display) {
+        // Another connection (SDL's message box opens its own) cannot be survived: Xlib exits
+        // as soon as this returns, from inside a box the loop will never see again.
+        if (displayWatcher != nullptr && display != displayWatcher->display_) displayWatcher->abandon();
+        return 0;
+    }
+
+    static void onDisplayLost(Display*, void* platform) { static_cast<SdlPlatform*>(platform)->displayLost_ = true; }
+
+    [[noreturn]] void abandon() {
+        displayLost_ = true;
+        if (lastWords_) lastWords_();
+        // Nothing of SDL's may run any more (its calls would wait on the dead connection), so
+        // no exit handlers either.
+        std::_Exit(0);
+    }
+
+    // On X11 the program moves its own window (which also works without a window manager); a
+    // hit test there would hand moves to a window manager that may not exist. Wayland ignores
+    // positions set by the program, so only the compositor can move the window.
+    void applyDragArea() {
+        if (window_ == nullptr) return;
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver == nullptr || std::strcmp(driver, "wayland") != 0) return;
+        if (dragArea_)
+            SDL_SetWindowHitTest(window_, dragAreaHitTest, &dragArea_);
+        else
+            SDL_SetWindowHitTest(window_, nullptr, nullptr);
+    }
+
+    // Openers that outlived their verdict are collected once they end, so none stays a zombie.
+    void reapOpeners() {
+        std::erase_if(openers_, [](pid_t child) {
+            int status = 0;
+            return waitpid(child, &status, WNOHANG) != 0;
+        });
+    }
+
     bool translate(const SDL_Event& event, PlatformEvent& out) {
         using Type = PlatformEvent::Type;
         out = PlatformEvent{};
@@ -324,6 +492,13 @@ private:
     bool initialised_ = false;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
+    DragAreaTest dragArea_;
+    std::vector<pid_t> openers_;
+    Display* display_ = nullptr;
+    XIOErrorHandler previousIOErrorHandler_ = nullptr;
+    std::function<void()> lastWords_;
+    bool displayLost_ = false;
+    bool displayLossReported_ = false;
 };
 
 }  // namespace

@@ -19,7 +19,7 @@ int splashAlpha(float seconds) {
     return -1;
 }
 
-void HGE_Impl::runSplash() {
+bool HGE_Impl::runSplash() {
     platform_->sleep(kSplashDelayMs);
     // The wait must not count as the first splash frame, or the fade-in would start at 80%.
     lastFrameTime_ = lastFpsTime_ = lastFrameStart_ = platform_->ticks();
@@ -62,6 +62,7 @@ void HGE_Impl::runSplash() {
     frameFunc_ = std::move(savedFrame);
     renderFunc_ = std::move(savedRender);
     parentWindow_ = savedParent;
+    return !closed_;
 }
 
 }  // namespace kestrel

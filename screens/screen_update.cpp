@@ -16,8 +16,6 @@ namespace kestrel {
 
 namespace {
 
-constexpr const char* kMessageBoxTitle = "Kestrel Customiser";
-
 bool insideInclusive(int x, int y, int left, int top, int width, int height) {
     return left <= x && x <= left + width && top <= y && y <= top + height;
 }
@@ -90,6 +88,27 @@ int Screens::updateScreen(const MouseSample& mouse) {
     }
     if (!takesInput(state)) return 0;
     return result();
+}
+
+bool Screens::takesPressAt(int x, int y) const {
+    const auto takes = [x, y](const std::unique_ptr<UIPanel>& panel) { return panel && panel->widgetAt(x, y); };
+    switch (context_.states.ScreenState) {
+    case kScreenNoWheel:
+        return takes(windowPanel_);
+    case kScreenMainPage: {
+        if (takes(windowPanel_) || takes(mainPanel_) || takes(consolePanel_)) return true;
+        if (paletteButtonAt(x, y) >= 0) return true;
+        const int pageX = x - pages_.mainOffset;
+        for (const auto& label : context_.model.LabelRect)
+            if (label.contains(pageX, y)) return true;
+        return false;
+    }
+    case kScreenSensitivityPage:
+        return takes(windowPanel_) || takes(mainPanel_) || takes(sensitivityPanel_);
+    default:
+        // The preset window lies below the top band, and the other states take no input.
+        return false;
+    }
 }
 
 int Screens::result() const {
@@ -238,7 +257,11 @@ void Screens::onWindowAction(UIBase& widget, int userData) {
         openSupportPage();
         break;
     case layout::kAboutId:
-        if (!aboutText_.empty()) hge.System_MessageBox(aboutText_.c_str(), kMessageBoxTitle, MessageBoxButtons::kOk);
+        if (aboutText_.empty()) break;
+        if (messages_ != nullptr)
+            messages_->showMessage(MessageBoxIcon::Information, kMessageBoxTitle, aboutText_);
+        else
+            hge.System_MessageBox(aboutText_.c_str(), std::string(kMessageBoxTitle).c_str(), MessageBoxButtons::kOk);
         break;
     default:
         break;

@@ -25,6 +25,7 @@
 #include "config/program_state.h"
 #include "config/settings_widgets.h"
 #include "engine/hge.h"
+#include "online/message_box.h"
 #include "screens/skin.h"
 #include "ui/mouse_sample.h"
 #include "ui/pointer.h"
@@ -112,6 +113,9 @@ public:
     bool createSprites();
     void buildScreen();
     int updateScreen(const MouseSample& mouse);
+    // Whether a press at this point would be taken by the current state's widgets or icons, as
+    // updateScreen would take it (so the window is dragged only from where nothing is).
+    bool takesPressAt(int x, int y) const;
     void drawScreen();
     void destroyPanels();
     void destroySprites();
@@ -119,6 +123,8 @@ public:
     // ---- What the window buttons and the no-wheel box need from the rest of the program ----
     void setSupportUrl(std::string url) { supportUrl_ = std::move(url); }
     void setAboutText(std::string text) { aboutText_ = std::move(text); }
+    // Where the About box is shown; the engine's message box when none is set.
+    void setMessageDisplay(MessageBoxDisplay* messages) { messages_ = messages; }
     void setPresetList(PresetListScreen* presets) { presets_ = presets; }
     // Font for the hint inside the no-wheel box and the firmware progress line; none draws
     // neither.
@@ -224,6 +230,7 @@ private:
     std::string supportUrl_;
     std::string aboutText_ = "Kestrel Customiser Setup 1.1";
     PresetListScreen* presets_ = nullptr;
+    MessageBoxDisplay* messages_ = nullptr;
     BitmapFont* hintFont_ = nullptr;
     std::string noWheelHint_;
     FirmwareProgress firmwareProgress_;

@@ -1,14 +1,16 @@
 # Shared by scripts/run and scripts/test: install what the build needs, then configure and build.
 # Sourced, not run.
 
-# Everything the build, the tests and the demo use, as Debian 12 package names.
+# Everything the build, the tests and the demo use, as Debian 12 package names. xfonts-base gives
+# Xvfb the core fonts SDL's X11 message box draws with (only recommended by xvfb, so a minimal
+# system lacks it); the end-to-end tests run the prompts both with and without them.
 KESTREL_PACKAGES=(
   build-essential cmake pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libhidapi-dev libudev-dev libsdl2-dev libx11-dev libpng-dev zlib1g-dev libcurl4-openssl-dev
   libtinyxml2-dev clang libclang-rt-14-dev
   libfreetype-dev libcairo2-dev fonts-dejavu-core
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils xfonts-base
   desktop-file-utils appstream python3 dpkg-dev groff-base
 )
 

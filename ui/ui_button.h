@@ -21,6 +21,8 @@ public:
     void setPosition(int x, int y) override;
     void setSize(int width, int height) override;
 
+    // The box a press must land in: the normal image's hit box.
+    bool contains(int x, int y) const { return inside(x, y); }
     const ImageElement& normalImage() const { return images_[kNormal]; }
     const ImageElement& activeImage() const { return images_[kActive]; }
     const ImageElement& hoverImage() const { return images_[kHover]; }

@@ -35,6 +35,10 @@ public:
     // hide their own images, so visibility is not looked at here.
     void drawAll();
 
+    // The enabled, visible widget whose box holds the point, looked for in the order input is
+    // offered (radio groups member by member, panels within panels); null when none does.
+    const UIBase* widgetAt(int x, int y) const;
+
     UIBase* captured() const { return captured_; }
     void setCaptured(UIBase* widget) { captured_ = widget; }
 

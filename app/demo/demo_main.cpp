@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "app/demo/demo_content.h"
@@ -63,6 +65,57 @@ private:
     std::sig_atomic_t unplugsSeen_ = 0;
     std::sig_atomic_t plugsSeen_ = 0;
 };
+
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (byte < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+const char* answerName(kestrel::MessageBoxResult answer) {
+    switch (answer) {
+    case kestrel::MessageBoxResult::kYes: return "Yes";
+    case kestrel::MessageBoxResult::kNo: return "No";
+    case kestrel::MessageBoxResult::kOk: return "OK";
+    }
+    return "";
+}
+
+// One JSON line per in-window prompt when it shows (with where its buttons are, so a test can
+// click them) and one when it ends (with the answer), beside the system boxes' lines.
+void recordWindowPrompt(const char* path, const kestrel::WindowPrompt& prompt,
+                        std::optional<kestrel::MessageBoxResult> answer) {
+    std::string buttons = "[";
+    std::string boxes = "[";
+    for (const kestrel::PromptButton& button : prompt.buttons()) {
+        if (buttons.size() > 1) buttons += ",", boxes += ",";
+        buttons += jsonString(button.label);
+        boxes += "[" + std::to_string(button.box.x) + "," + std::to_string(button.box.y) + "," +
+                 std::to_string(button.box.width) + "," + std::to_string(button.box.height) + "]";
+    }
+    std::string line = "{\"title\":" + jsonString(kestrel::kMessageBoxTitle) + ",\"text\":" + jsonString(prompt.text()) +
+                       ",\"buttons\":" + buttons + "],\"boxes\":" + boxes + "],\"in_window\":true";
+    line += answer ? ",\"answer\":" + jsonString(answerName(*answer)) : std::string(",\"shown\":true");
+    line += "}\n";
+    if (std::FILE* file = std::fopen(path, "a")) {
+        std::fputs(line.c_str(), file);
+        std::fclose(file);
+    }
+}
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -167,6 +220,22 @@ int main() {
         };
     }
     environment.noticeSource = std::make_unique<SignalledNotices>(wheel, wheel.noticeSource());
+
+    if (const char* prompts = environmentText("KESTREL_E2E_PROMPTS")) {
+        environment.windowPromptObserver = [prompts](const WindowPrompt& prompt, std::optional<MessageBoxResult> answer) {
+            recordWindowPrompt(prompts, prompt, answer);
+        };
+    }
+    int closesToRefuse = 0;
+    if (const char* refuse = environmentText("KESTREL_DEMO_REFUSE_CLOSE")) {
+        closesToRefuse = std::atoi(refuse);
+        environment.exitFunction = [&closesToRefuse] {
+            if (closesToRefuse <= 0) return true;
+            --closesToRefuse;
+            std::fprintf(stderr, "kestrel-demo: close refused\n");
+            return false;
+        };
+    }
 
     const char* secondsText = environmentText("KESTREL_DEMO_SECONDS");
     const double runSeconds = secondsText ? std::atof(secondsText) : 0.0;

@@ -236,6 +236,23 @@ TEST_F(StartupTest, FailedInitiationAbandonsTheFetchUnreadTouchesNoWheelAndStill
     EXPECT_FALSE(engine.platform().windowExists());
 }
 
+TEST_F(StartupTest, ACloseDuringTheSplashEndsTheProgramBeforeStartUpGoesOn) {
+    engine.hge()->System_SetBoolState(kStateShowSplash, true);
+    PlatformEvent close;
+    close.type = PlatformEvent::Type::kCloseRequest;
+    engine.platform().queueEvent(close);
+    bool loopRan = false;
+    environment.beforeLoop = [&](ProgramWorld&, HGE&, const StartupReport&) { loopRan = true; };
+    EXPECT_EQ(runProgram(environment), 0);
+    EXPECT_FALSE(loopRan);
+    EXPECT_FALSE(first.seen);
+    // The settings request went out with the window; its answer is never read.
+    EXPECT_EQ(report.settingsFetch, 0);
+    EXPECT_TRUE(wheel.transcript().empty());
+    EXPECT_TRUE(engine.log().contains("System_Initiate: Closed during the splash"));
+    EXPECT_EQ(engine.log().lines().back(), "The End.");
+}
+
 TEST(WindowTitle, NamesTheProductAndVersion) { EXPECT_EQ(windowTitle(), " Kestrel Setup v1.1"); }
 
 }  // namespace

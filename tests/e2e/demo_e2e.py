@@ -5,8 +5,12 @@ Each scenario starts its own Xvfb (it picks a free display itself, so parallel r
 starts the real kestrel-customiser-demo on it and works it the way a user would: XTest mouse
 and keys through xdotool, message boxes found by their title in the window tree. What it checks
 is what the user and the wheel would see: the simulated wheel's memory written out on exit, the
-log, the texts of the message boxes (recorded by the preloaded prompt recorder), the window's
-pixels and the exit code.
+log, the texts of the message boxes (recorded by the preloaded prompt recorder, and by the demo
+itself for prompts it draws in its window), the window's pixels and the exit code.
+
+With --no-core-fonts the X server has only its built-in fonts, as many current desktops have no
+X core fonts at all: the system message box cannot be shown there, and the prompts appear in
+the program's own window.
 
 Exit code 0 passed, 1 failed, 77 skipped (Xvfb cannot start here).
 """
@@ -81,14 +85,15 @@ def wait_until(predicate, timeout, what):
 class XServer:
     """A private Xvfb; -displayfd lets the server choose a display number nobody else holds."""
 
-    def __init__(self, workdir):
+    def __init__(self, workdir, core_fonts=True):
         xvfb = shutil.which("Xvfb")
         if xvfb is None:
             raise Skip("Xvfb is not installed")
         read_end, write_end = os.pipe()
+        font_path = [] if core_fonts else ["-fp", "built-ins"]
         self.process = subprocess.Popen(
             [xvfb, "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-             "-noreset"],
+             "-noreset"] + font_path,
             pass_fds=(write_end,), stdout=subprocess.DEVNULL,
             stderr=open(os.path.join(workdir, "xvfb.log"), "wb"))
         os.close(write_end)
@@ -188,6 +193,32 @@ class Screenshot:
         row = SCREEN_WIDTH * 4
         return b"".join(raw[y * stride:y * stride + row] for y in range(SCREEN_HEIGHT))
 
+    def request_close(self, window_id):
+        """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
+        class ClientMessage(ctypes.Structure):
+            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                        ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                        ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+        class Event(ctypes.Union):
+            _fields_ = [("client", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+        self.xlib.XInternAtom.restype = ctypes.c_ulong
+        self.xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        self.xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                         ctypes.c_void_p]
+        client_message = 33
+        event = Event()
+        event.client.type = client_message
+        event.client.window = int(window_id, 16)
+        event.client.message_type = self.xlib.XInternAtom(self.connection, b"WM_PROTOCOLS", 0)
+        event.client.format = 32
+        event.client.data[0] = self.xlib.XInternAtom(self.connection, b"WM_DELETE_WINDOW", 0)
+        check(self.xlib.XSendEvent(self.connection, event.client.window, 0, 0, ctypes.byref(event)),
+              "XSendEvent refused the close request")
+        self.xlib.XSync(self.connection, 0)
+
     def close(self):
         self.xlib.XCloseDisplay(self.connection)
 
@@ -229,13 +260,15 @@ class Demo:
         except FileNotFoundError:
             return []
 
-    def wait_for_log(self, line, count=1, timeout=15):
+    def wait_for_log(self, line, count=1, timeout=15, prefix=False):
         def seen():
             self.check_running()
-            return self.log_lines().count(line) >= count
+            lines = self.log_lines()
+            found = [entry for entry in lines if entry.startswith(line)] if prefix else lines
+            return (len(found) if prefix else found.count(line)) >= count
         wait_until(seen, timeout, f'log line "{line}" (x{count})')
 
-    def prompts(self):
+    def prompt_records(self):
         try:
             with open(self.prompts_path, encoding="utf-8") as prompts:
                 return [json.loads(line) for line in prompts if line.strip()]
@@ -251,6 +284,17 @@ class Demo:
             with open(os.path.join(folder, name), "rb") as backup:
                 result.append(backup.read())
         return result
+
+    def prompts(self):
+        """Every prompt the user answered, system box or drawn in the window, in order."""
+        return [record for record in self.prompt_records() if "answer" in record and record.get("result", 0) == 0]
+
+    def failed_system_boxes(self):
+        return [record for record in self.prompt_records() if record.get("result", 0) != 0]
+
+    def stderr_text(self):
+        with open(self.stderr_path, encoding="utf-8", errors="replace") as stderr:
+            return stderr.read()
 
     def memory(self):
         check(os.path.exists(self.memory_path), "the demo wrote no wheel memory on exit")
@@ -319,6 +363,33 @@ class Demo:
         # X reuses window ids, so the next box may carry this one's: wait until this one is gone.
         wait_until(lambda: self.process.poll() is not None or box not in self.server.message_boxes(),
                    5, "the answered message box to close")
+
+    def wait_for_window_prompt(self, timeout=15):
+        """Waits for a prompt drawn in the program's window that is not answered yet."""
+        def showing():
+            self.check_running()
+            records = self.prompt_records()
+            shown = [r for r in records if r.get("shown")]
+            answered = [r for r in records if r.get("in_window") and "answer" in r]
+            return shown[-1] if len(shown) > len(answered) else None
+        prompt = wait_until(showing, timeout, "a prompt drawn in the program's window")
+        check(not self.server.message_boxes(), "a system message box showed beside the in-window prompt")
+        return prompt
+
+    def click_window_prompt(self, prompt, label):
+        """Clicks the prompt's button with this label where the program drew it."""
+        check(label in prompt["buttons"], f"the prompt has no {label} button: {prompt['buttons']}")
+        x, y, width, height = prompt["boxes"][prompt["buttons"].index(label)]
+        answered = len(self.prompts())
+        self.click((x + width // 2, y + height // 2))
+        wait_until(lambda: self.process.poll() is not None or len(self.prompts()) > answered, 5,
+                   f"the click on {label} to answer the prompt")
+
+    def key_window_prompt(self, key):
+        answered = len(self.prompts())
+        self.press_key(key)
+        wait_until(lambda: self.process.poll() is not None or len(self.prompts()) > answered, 5,
+                   f"the key {key} to answer the prompt")
 
     def _focused(self, window_id):
         focused = self.server.run("xdotool", "getwindowfocus", check_result=False).strip()
@@ -413,14 +484,62 @@ def scenario_edit_and_save(args, server, workdir):
           ", ".join(f"0x{o:03X} {before[o]:02X}->{after[o]:02X}" for o in changed[:12]))
 
 
+def check_prompt_drawn(server, prompt):
+    """The prompt is on the screen: its default button carries its label in the default colour."""
+    screenshot = Screenshot(server.display)
+    try:
+        window = [w[0] for w in server.top_level_windows() if (w[2], w[3]) == (SCREEN_WIDTH, SCREEN_HEIGHT)]
+        check(window, "the program's window is gone while its prompt should show")
+        # Drawing follows the prompt by a frame or two.
+        def label_pixels():
+            pixels = screenshot.grab(window[0])
+            x, y, width, height = prompt["boxes"][0]
+            count = 0
+            for row in range(y, y + height):
+                for column in range(x, x + width):
+                    offset = (row * SCREEN_WIDTH + column) * 4
+                    blue, green, red = pixels[offset], pixels[offset + 1], pixels[offset + 2]
+                    if red > 0xE0 and 0x90 < green < 0xE0 and blue < 0x50:
+                        count += 1
+            return count >= 10
+        wait_until(label_pixels, 5, f"the {prompt['buttons'][0]} button drawn on the prompt")
+    finally:
+        screenshot.close()
+
+
+def check_prompt_route(demo, in_window):
+    """In the window only after one logged failure of the system box; else no failure at all."""
+    failures = [line for line in demo.log_lines() if line.startswith("MessageBox :")]
+    records = demo.prompts()
+    if in_window:
+        check(len(failures) == 1, f"the system box failure should be logged once, the log has {failures}")
+        check(len(demo.failed_system_boxes()) == 1,
+              f"the system box was tried again after it failed: {demo.failed_system_boxes()}")
+        check(all(record.get("in_window") for record in records),
+              f"a prompt went to a system box on a server without core fonts: {records}")
+    else:
+        check(not failures, f"the system box failed: {failures} (its X11 form needs the X core fonts of "
+                            "the Debian package xfonts-base)")
+        check(not any(record.get("in_window") for record in records),
+              f"a prompt was drawn in the window although the system box works: {records}")
+
+
 def scenario_newer_version_refused(args, server, workdir):
     """Declining the newer version shows the refusal and ends the program."""
     demo = Demo(args, server, workdir, "newer", newer_version=1)
     try:
-        demo.answer_message_box("Escape")
-        demo.answer_message_box("Return")
+        if args.no_core_fonts:
+            question = demo.wait_for_window_prompt()
+            check_prompt_drawn(server, question)
+            demo.click_window_prompt(question, "No")
+            demo.wait_for_window_prompt()
+            demo.key_window_prompt("Return")
+        else:
+            demo.answer_message_box("Escape")
+            demo.answer_message_box("Return")
         check(demo.wait_for_exit() == 0, "the demo did not end with code 0 after the refusal")
         prompts = demo.prompts()
+        check_prompt_route(demo, args.no_core_fonts)
     finally:
         demo.close()
     check(len(prompts) == 2, f"expected the question and the refusal, saw {prompts}")
@@ -440,7 +559,11 @@ def scenario_firmware_update_accepted(args, server, workdir):
     screenshot = Screenshot(server.display)
     try:
         window = demo.main_window()
-        demo.answer_message_box("Return")
+        if args.no_core_fonts:
+            demo.wait_for_window_prompt()
+            demo.key_window_prompt("Return")
+        else:
+            demo.answer_message_box("Return")
         demo.wait_for_log("Begin Wheel Firmware Update")
         # The flash takes some 3 s; the window keeps drawing how far it got.
         time.sleep(0.3)
@@ -450,7 +573,12 @@ def scenario_firmware_update_accepted(args, server, workdir):
         check("Wheel Firmware Update - OK" not in demo.log_lines(),
               "the flash ended before it could be watched")
         check(changed_share(early, later) > 0.0005, "the window did not redraw its progress during the flash")
-        demo.answer_message_box("Return", timeout=30)
+        if args.no_core_fonts:
+            done = demo.wait_for_window_prompt(timeout=30)
+            check_prompt_drawn(server, done)
+            demo.click_window_prompt(done, "OK")
+        else:
+            demo.answer_message_box("Return", timeout=30)
         demo.wait_for_log("Wheel Firmware Update - OK")
         demo.main_window()
         time.sleep(0.3)
@@ -459,6 +587,7 @@ def scenario_firmware_update_accepted(args, server, workdir):
         check(demo.wait_for_exit() == 0, "Escape did not end the demo with code 0")
         prompts = demo.prompts()
         log = demo.log_lines()
+        check_prompt_route(demo, args.no_core_fonts)
     finally:
         screenshot.close()
         demo.close()
@@ -509,11 +638,138 @@ def scenario_hotplug_returns_to_page(args, server, workdir):
         demo.close()
 
 
+def check_closing_lines(log, what):
+    check("Finishing.." in log and log[-1:] == ["The End."],
+          f"{what}: the log does not end with the closing lines; it ends {log[-4:]}")
+
+
+def scenario_no_display(args, server, workdir):
+    """Without any display the real program says so on stderr, logs why, and ends at once."""
+    check(args.program, "the no-display scenario needs --program")
+    # The log goes beside the program, so the program runs from a folder of the test's own.
+    program = os.path.join(workdir, "kestrel-customiser")
+    shutil.copy(args.program, program)
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER") and not k.startswith("KESTREL_")}
+    env["XDG_RUNTIME_DIR"] = workdir  # no Wayland socket can be found there
+    try:
+        done = subprocess.run([program], env=env, cwd=workdir, capture_output=True, text=True, timeout=5)
+    except subprocess.TimeoutExpired:
+        raise Failure("with no display the program still ran after 5 s")
+    check(done.returncode == 0, f"exit code {done.returncode}, not 0")
+    lines = [line for line in done.stderr.splitlines() if "no display found" in line]
+    check(len(lines) == 1, f"stderr should say once that no display was found; it says {done.stderr!r}")
+    with open(os.path.join(workdir, "Kestrel.log"), encoding="utf-8", errors="replace") as log_file:
+        log = log_file.read().splitlines()
+    check("Can't create window" in log, f"the log does not say the window could not be made: {log}")
+    check(any(line.startswith("Error: ") for line in log), f"the log gives no reason: {log}")
+    check(not any(line.startswith("Init done.") for line in log), "initiation went on without a display")
+    check_closing_lines(log, "no display")
+
+
+def scenario_display_lost(args, server, workdir):
+    """The X server going away ends the program with code 0 and its closing lines: through its
+    usual shut-down from the main screen, and straight away from inside a system message box."""
+    demo = Demo(args, server, workdir, "lost")
+    try:
+        demo.wait_for_log("Device Inserted OK")
+        demo.main_window()
+        time.sleep(0.3)
+        server.process.kill()
+        server.process.wait()
+        code = demo.wait_for_exit()
+        log = demo.log_lines()
+    finally:
+        demo.close()
+    check(code == 0, f"the demo ended with code {code} when the display went away; "
+                     f"stderr: {demo.stderr_text().strip()}")
+    check("System_Start: Display connection lost" in log, f"the log does not say the display was lost: {log[-6:]}")
+    check_closing_lines(log, "display lost")
+    check(os.path.exists(demo.memory_path), "the demo did not finish its own shut-down (no wheel memory written)")
+
+    server = XServer(workdir, core_fonts=not args.no_core_fonts)
+    demo = Demo(args, server, workdir, "lost-in-prompt", release="0x0117")
+    try:
+        if args.no_core_fonts:
+            demo.wait_for_window_prompt()
+        else:
+            wait_until(lambda: demo.check_running() or server.message_boxes(), 15, "the firmware question")
+        time.sleep(0.3)
+        server.process.kill()
+        server.process.wait()
+        code = demo.wait_for_exit()
+        log = demo.log_lines()
+    finally:
+        demo.close()
+        server.close()
+    check(code == 0, f"the demo ended with code {code} when the display went away under a prompt; "
+                     f"stderr: {demo.stderr_text().strip()}")
+    check("System_Start: Display connection lost" in log, f"under a prompt, the log does not say so: {log[-6:]}")
+    check_closing_lines(log, "display lost under a prompt")
+
+
+def scenario_quit_during_splash(args, server, workdir):
+    """A close of the window and a SIGTERM during the splash each end the program there."""
+    for how in ("close", "signal"):
+        # The request must land within the splash's second and a half; on a machine too busy
+        # for that the program is rightly past its splash, and the attempt is made again.
+        for attempt in range(3):
+            demo = Demo(args, server, workdir, f"splash-{how}-{attempt}")
+            try:
+                demo.wait_for_log("Init done.", timeout=15, prefix=True)
+                if how == "signal":
+                    demo.process.send_signal(signal.SIGTERM)
+                else:
+                    screenshot = Screenshot(server.display)
+                    try:
+                        screenshot.request_close(demo.main_window())
+                    finally:
+                        screenshot.close()
+                code = demo.wait_for_exit(timeout=10)
+                log = demo.log_lines()
+            finally:
+                demo.close()
+            if "System_Initiate: Closed during the splash" in log or "Try To Connect Wheel..." not in log:
+                break
+        check(code == 0, f"{how} during the splash: exit code {code}")
+        check("System_Initiate: Closed during the splash" in log,
+              f"{how} during the splash: the log does not say so: {log}")
+        check("Try To Connect Wheel..." not in log, f"{how} during the splash: start-up went on after it")
+        check_closing_lines(log, f"{how} during the splash")
+
+
+def scenario_refused_close(args, server, workdir):
+    """A close the exit function refuses leaves the program running; the next one ends it."""
+    demo = Demo(args, server, workdir, "refused", refuse_close=1)
+    screenshot = Screenshot(server.display)
+    try:
+        demo.wait_for_log("Device Inserted OK")
+        window = demo.main_window()
+        time.sleep(0.3)
+        screenshot.request_close(window)
+        wait_until(lambda: "close refused" in demo.stderr_text(), 5, "the exit function to refuse the close")
+        time.sleep(1.0)
+        demo.check_running()
+        screenshot.request_close(window)
+        code = demo.wait_for_exit(timeout=10)
+        log = demo.log_lines()
+    finally:
+        screenshot.close()
+        demo.close()
+    check(code == 0, f"the accepted close ended the demo with code {code}")
+    check_closing_lines(log, "accepted close")
+
+
+# Scenarios that need no X server are marked False.
 SCENARIOS = {
-    "edit-and-save": scenario_edit_and_save,
-    "newer-version-refused": scenario_newer_version_refused,
-    "firmware-update-accepted": scenario_firmware_update_accepted,
-    "hotplug-returns-to-page": scenario_hotplug_returns_to_page,
+    "edit-and-save": (scenario_edit_and_save, True),
+    "newer-version-refused": (scenario_newer_version_refused, True),
+    "firmware-update-accepted": (scenario_firmware_update_accepted, True),
+    "hotplug-returns-to-page": (scenario_hotplug_returns_to_page, True),
+    "no-display": (scenario_no_display, False),
+    "display-lost": (scenario_display_lost, True),
+    "quit-during-splash": (scenario_quit_during_splash, True),
+    "refused-close": (scenario_refused_close, True),
 }
 
 
@@ -523,9 +779,15 @@ def main():
     parser.add_argument("--recorder", required=True, help="the prompt recorder library")
     parser.add_argument("--wm-class", default="org.kestrel.Customiser",
                         help="the window class the desktop entry's StartupWMClass names")
+    parser.add_argument("--program", help="the kestrel-customiser binary (for no-display)")
+    parser.add_argument("--no-core-fonts", action="store_true",
+                        help="the X server has only its built-in fonts, so the system message box fails")
     parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
     args = parser.parse_args()
     args.demo, args.recorder = os.path.abspath(args.demo), os.path.abspath(args.recorder)
+    if args.program:
+        args.program = os.path.abspath(args.program)
+    scenario, needs_display = SCENARIOS[args.scenario]
     for tool in ("xdotool", "xwininfo", "xprop"):
         if shutil.which(tool) is None:
             print(f"FAILED: {tool} is not installed (Debian packages xdotool, x11-utils)")
@@ -534,8 +796,9 @@ def main():
     workdir = tempfile.mkdtemp(prefix=f"kestrel-e2e-{args.scenario}-")
     server = None
     try:
-        server = XServer(workdir)
-        SCENARIOS[args.scenario](args, server, workdir)
+        if needs_display:
+            server = XServer(workdir, core_fonts=not args.no_core_fonts)
+        scenario(args, server, workdir)
     except Skip as reason:
         print(f"SKIPPED: {reason}; the end-to-end test {args.scenario} did not run")
         shutil.rmtree(workdir, ignore_errors=True)

@@ -312,6 +312,53 @@ TEST(EngineFrameLoop, CloseRequestEndsTheLoopUnlessTheExitFunctionRefuses) {
     EXPECT_EQ(frames, 0);
 }
 
+TEST(EngineFrameLoop, ACloseSeenByANestedLoopEndsEveryLoopAroundIt) {
+    // A modal prompt runs its frames in a loop of its own inside a frame of the program's.
+    for (const Type ending : {Type::kQuit, Type::kCloseRequest}) {
+        HeadlessEngine world;
+        ASSERT_TRUE(world.initiate());
+        int outerFrames = 0;
+        int innerFrames = 0;
+        bool nested = false;
+        world.hge()->System_SetFuncState(kStateFrameFunc, [&] {
+            if (nested) {
+                if (++innerFrames == 3) {
+                    PlatformEvent close;
+                    close.type = ending;
+                    world.platform().queueEvent(close);
+                }
+                return false;
+            }
+            ++outerFrames;
+            nested = true;
+            world.hge()->System_Start();
+            nested = false;
+            return false;
+        });
+        EXPECT_TRUE(world.hge()->System_Start());
+        EXPECT_EQ(innerFrames, 3);
+        EXPECT_EQ(outerFrames, 1);
+        // Once closed, a loop started later ends before its first frame.
+        EXPECT_TRUE(world.hge()->System_Start());
+        EXPECT_EQ(outerFrames, 1);
+    }
+}
+
+TEST(EngineFrameLoop, ALostDisplayEndsTheLoopWithALine) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    // The exit function is not asked: there is nothing left to refuse for.
+    world.hge()->System_SetFuncState(kStateExitFunc, [] { return false; });
+    PlatformEvent lost;
+    lost.type = Type::kDisplayLost;
+    int frames = 0;
+    world.runFrames(5, [&] {
+        if (++frames == 2) world.platform().queueEvent(lost);
+    });
+    EXPECT_EQ(frames, 2);
+    EXPECT_TRUE(world.log().contains("System_Start: Display connection lost"));
+}
+
 TEST(EngineFrameLoop, WithoutDontSuspendAnInactiveWindowRunsNoFrames) {
     HeadlessEngine world;
     ASSERT_TRUE(world.initiate());
@@ -601,6 +648,24 @@ TEST(EngineWindowEvents, PumpWhileBusyAnswersTheWindowButActsOnNothing) {
     EXPECT_EQ(frames, 1);
 }
 
+TEST(EngineWindowEvents, DisplayLostDuringLongWorkEndsTheLoopOnceTheWorkIsDone) {
+    HeadlessEngine world;
+    ASSERT_TRUE(world.initiate());
+    PlatformEvent lostDisplay;
+    lostDisplay.type = Type::kDisplayLost;
+    int frames = 0;
+    bool loggedDuringWork = true;
+    world.runFrames(3, [&] {
+        if (++frames > 1) return;
+        world.platform().queueEvent(lostDisplay);
+        world.hge()->System_PumpWindowEvents();
+        loggedDuringWork = world.log().contains("Display connection lost");
+    });
+    EXPECT_FALSE(loggedDuringWork) << "the work under way is not cut short";
+    EXPECT_EQ(frames, 1);
+    EXPECT_TRUE(world.log().contains("System_Start: Display connection lost"));
+}
+
 TEST(EngineWindowEvents, WindowCanBeMovedForTitleBarDragging) {
     HeadlessEngine world;
     ASSERT_TRUE(world.initiate());
@@ -651,6 +716,26 @@ TEST(EngineSplash, LateWakeUpsDoNotCutTheSplashShort) {
     const std::uint32_t elapsed = world.platform().clock() - start;
     EXPECT_GE(elapsed, 200u + 1250u);
     EXPECT_LE(elapsed, 200u + 1250u + 40u);
+}
+
+TEST(EngineSplash, ACloseDuringTheSplashFailsInitiationAndFinishesTheEngine) {
+    for (const Type ending : {Type::kQuit, Type::kCloseRequest}) {
+        HeadlessEngine world;
+        world.hge()->System_SetBoolState(kStateShowSplash, true);
+        bool programFrameRan = false;
+        world.hge()->System_SetFuncState(kStateFrameFunc, [&] { return programFrameRan = true; });
+        PlatformEvent close;
+        close.type = ending;
+        world.platform().queueEvent(close);
+        const std::uint32_t start = world.platform().clock();
+        EXPECT_FALSE(world.initiate());
+        EXPECT_LT(world.platform().clock() - start, 200u + 100u);  // not the whole splash
+        EXPECT_TRUE(world.log().contains("System_Initiate: Closed during the splash"));
+        EXPECT_TRUE(world.log().contains("The End."));
+        EXPECT_FALSE(world.platform().windowExists());
+        EXPECT_FALSE(world.hge()->System_Start());
+        EXPECT_FALSE(programFrameRan);
+    }
 }
 
 }  // namespace

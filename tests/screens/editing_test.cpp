@@ -332,6 +332,58 @@ TEST_F(ScreenEditing, PressOnEmptySpaceLeavesTheMouseFreeForWindowDragging) {
     EXPECT_EQ(world.frame(520, 40, false), 0);
 }
 
+TEST_F(ScreenEditing, TheTopBandIsTakenExactlyWherePressesAreTaken) {
+    // Where only the desktop can move windows it asks before the press reaches the program, so
+    // the answer must match what the screen update then does with that press.
+    constexpr int kEmptyX = 560;
+    constexpr int kEmptyY = 50;
+    const auto sweep = [&](const char* where) {
+        const int state = world.states.ScreenState;
+        int taken = 0;
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 1; x < 800; x += 2) {
+                const bool predicted = world.screens.takesPressAt(x, y);
+                const bool pressTaken = world.frame(x, y, true) != 0;
+                EXPECT_EQ(predicted, pressTaken) << where << " at " << x << "," << y;
+                taken += pressTaken ? 1 : 0;
+                // Let go away from the widget, so nothing is clicked.
+                world.frame(kEmptyX, kEmptyY, true);
+                world.frame(kEmptyX, kEmptyY, false);
+                ASSERT_EQ(world.states.ScreenState, state) << where << " at " << x << "," << y;
+            }
+        }
+        EXPECT_GT(taken, 0) << where;
+        EXPECT_FALSE(world.screens.takesPressAt(kEmptyX, kEmptyY));
+    };
+    sweep("main page");
+    clickWidget(layout::kPageTabs[1]);
+    world.runUntilStateIsNot(kScreenSlideToSensitivity);
+    sweep("sensitivity page");
+    EXPECT_FALSE(world.screens.quitRequested());
+    world.removeWheel();
+    sweep("no wheel");
+    // The tabs are off without a wheel; the window buttons are not.
+    const auto tab = widget(layout::kPageTabs[0]);
+    EXPECT_FALSE(world.screens.takesPressAt(tab.x, tab.y));
+    const auto close = widget(layout::kWindowButtons[0]);
+    EXPECT_TRUE(world.screens.takesPressAt(close.x, close.y));
+}
+
+TEST_F(ScreenEditing, AboutGoesToTheMessageDisplayWhenOneIsSet) {
+    struct RecordingMessages final : MessageBoxDisplay {
+        std::vector<std::string> texts;
+        void showMessage(MessageBoxIcon, std::string_view title, std::string_view text) override {
+            EXPECT_EQ(title, kMessageBoxTitle);
+            texts.emplace_back(text);
+        }
+    } messages;
+    world.screens.setMessageDisplay(&messages);
+    world.screens.setAboutText("Kestrel Customiser Setup 1.1");
+    clickWidget(layout::kWindowButtons[3]);
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{"Kestrel Customiser Setup 1.1"}));
+    EXPECT_TRUE(world.engine.platform().messageBoxTexts().empty());
+}
+
 TEST_F(ScreenEditing, MouseOutsideTheWindowOnlyMovesAndReleases) {
     // The frame function samples all zeros outside: a press held there is never seen.
     const auto assign = widget(layout::kMainButtons[0]);

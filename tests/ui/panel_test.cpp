@@ -9,6 +9,7 @@
 #include "ui/pointer.h"
 #include "ui/ui_button.h"
 #include "ui/ui_panel.h"
+#include "ui/ui_radio_group.h"
 
 namespace kestrel {
 namespace {
@@ -155,6 +156,30 @@ TEST(UIPanel, SetStateReachesWidgetsOfNestedPanels) {
     EXPECT_FALSE(button.enabled());
     EXPECT_FLOAT_EQ(button.normalImage().alpha(), 0.5f);
     EXPECT_FALSE(root.input(kEventHeld, 5, 5));
+}
+
+TEST(UIPanel, WidgetAtFindsWhatAPressThereWouldReachThroughGroupsAndNestedPanels) {
+    FakeSheet sheet;
+    sheet.setSize(1, 10, 10);
+    std::vector<std::string> seen;
+    UIPanel root;
+    auto& button = root.add(std::make_unique<UIButton>(sheet, 20, 30, 1, 1, 1, 1));
+    auto& tabs = root.add(std::make_unique<UIRadioGroup>());
+    auto& tab = tabs.add(std::make_unique<UICheck>(sheet, 100, 0, 2, 1, 1, 1));
+    auto& nested = root.add(std::make_unique<UIPanel>());
+    auto& probe = nested.add(std::make_unique<Probe>(seen, "p", 300, 300, 5, 5));
+    auto& off = nested.add(std::make_unique<UIButton>(sheet, 400, 0, 3, 1, 1, 1));
+    off.setState(false, true);
+
+    EXPECT_EQ(root.widgetAt(20, 30), &button);
+    EXPECT_EQ(root.widgetAt(20, 40), &button);  // a button's bottom row is its own
+    EXPECT_EQ(root.widgetAt(30, 30), nullptr);  // its right column is not
+    EXPECT_EQ(root.widgetAt(105, 5), &tab);
+    EXPECT_EQ(root.widgetAt(304, 304), &probe);
+    EXPECT_EQ(root.widgetAt(305, 300), nullptr);
+    EXPECT_EQ(root.widgetAt(405, 5), nullptr);  // disabled
+    EXPECT_EQ(root.widgetAt(0, 0), nullptr);
+    EXPECT_TRUE(seen.empty());  // finding a widget offers it nothing
 }
 
 TEST(EventCoder, TurnsMouseSamplesIntoHeldReleaseAndMoveCodes) {
