@@ -1,9 +1,12 @@
 // Images on disk, the user's folders and the automatic backups, on a scratch folder per test.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <iterator>
 #include <fstream>
 #include <map>
 
@@ -77,15 +80,24 @@ TEST_F(ImageFile, MissingFileAndFolderSayWhy) {
     EXPECT_EQ(readImageFile(folder).error, folder.string() + " is not a regular file");
 }
 
-TEST_F(ImageFile, FailedWriteKeepsTheFileThatWasThere) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+// A full disk, made with a file-size limit so the test fails the write for root too.
+TEST_F(ImageFile, FailedWriteKeepsTheFileThatWasThereAndLeavesNoTemporary) {
     std::string error;
     ASSERT_TRUE(writeImageFile(folder / "wheel.bin", patternImage(1), error));
-    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
-    EXPECT_FALSE(writeImageFile(folder / "wheel.bin", patternImage(2), error));
-    EXPECT_EQ(error, "cannot write " + (folder / "wheel.bin").string() + ": Permission denied");
-    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = kNvmSize / 2;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = writeImageFile(folder / "wheel.bin", patternImage(2), error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, "cannot write " + (folder / "wheel.bin").string() + ": File too large");
     EXPECT_EQ(readImageFile(folder / "wheel.bin").image, patternImage(1));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 TEST(UserFolders, AbsoluteXdgVariablesWinAndRelativeOnesAreIgnored) {
