@@ -21,20 +21,9 @@ namespace kestrel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ForwardingShell;
 using testing::RecordingShell;
 using testing::ScriptedTransport;
-
-class ForwardingShell final : public Shell {
-public:
-    explicit ForwardingShell(Shell& target) : target_(target) {}
-    MessageBoxResult ask(std::string_view text, MessageBoxButtons buttons, PromptIcon icon) override {
-        return target_.ask(text, buttons, icon);
-    }
-    int openUrl(const std::string& url) override { return target_.openUrl(url); }
-
-private:
-    Shell& target_;
-};
 
 NvmImage signedMemory() {
     NvmImage memory;
