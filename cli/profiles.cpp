@@ -11,7 +11,8 @@ std::filesystem::path defaultProfileFolder(const EnvironmentLookup& lookup) {
 }
 
 std::string profileNameError(std::string_view name) {
-    const std::string quoted = "'" + std::string(name) + "'";
+    std::string quoted(1, '\'');  // built by appending: GCC 12 warns (wrongly) about "'" + string
+    quoted.append(name).push_back('\'');
     if (name.empty()) return "a profile name cannot be empty";
     if (name.find('/') != std::string_view::npos) return "the profile name " + quoted + " contains a slash";
     if (name.front() == '.') return "the profile name " + quoted + " starts with a dot";

@@ -103,9 +103,14 @@ void recordWindowPrompt(const char* path, const kestrel::WindowPrompt& prompt,
     std::string boxes = "[";
     for (const kestrel::PromptButton& button : prompt.buttons()) {
         if (buttons.size() > 1) buttons += ",", boxes += ",";
+        boxes += '[';
         buttons += jsonString(button.label);
-        boxes += "[" + std::to_string(button.box.x) + "," + std::to_string(button.box.y) + "," +
-                 std::to_string(button.box.width) + "," + std::to_string(button.box.height) + "]";
+        // Appended piece by piece: GCC 12 warns (wrongly) about "[" + std::to_string(...).
+        for (const int value : {button.box.x, button.box.y, button.box.width, button.box.height}) {
+            boxes += boxes.back() == '[' ? "" : ",";
+            boxes += std::to_string(value);
+        }
+        boxes += ']';
     }
     std::string line = "{\"title\":" + jsonString(kestrel::kMessageBoxTitle) + ",\"text\":" + jsonString(prompt.text()) +
                        ",\"buttons\":" + buttons + "],\"boxes\":" + boxes + "],\"in_window\":true";
