@@ -132,6 +132,21 @@ int printShow(Invocation& run, const ImageView& view, std::optional<int> onlyCon
     return kExitOk;
 }
 
+// The window's steps for an edit: decode as on arrival, change the model or the settings
+// widgets, then what Assign Setting does (commit, read the widgets, encode).
+template <typename Edit>
+NvmImage editLikeTheWindow(NvmImage image, Edit edit) {
+    initialiseBlankImage(image, systemRandom().value_or(0));
+    ConfigurationModel model;
+    ValueWidgets widgets;
+    model.decodeImage(image, widgets, true);
+    edit(model, widgets);
+    model.commitWorkingMapping();
+    model.readSettings(widgets);
+    model.encodeImage(image);
+    return image;
+}
+
 }  // namespace
 
 int infoCommand(Invocation& run) {
@@ -298,22 +313,15 @@ int setCommand(Invocation& run) {
     int status = kExitOk;
     if (!readWheel(run, wheel, status)) return status;
 
-    // The window's steps: decode on arrival, the widgets edited, then Assign Setting.
-    NvmImage image = wheel.image();
-    initialiseBlankImage(image, systemRandom().value_or(0));
-    ConfigurationModel model;
-    ValueWidgets widgets;
-    model.decodeImage(image, widgets, true);
-    if (sensitivity) widgets.setSensitivityAngles(static_cast<float>(sensitivity->first), static_cast<float>(sensitivity->second));
-    if (rumble) model.rumbleLevel = *rumble;
-    if (pedal) widgets.setPedalValue(*pedal);
-    if (console && *console != model.ConsoleMode) {
-        model.ConsoleMode = *console;
-        model.selectConsoleMapping(*console, true);
-    }
-    model.commitWorkingMapping();
-    model.readSettings(widgets);
-    model.encodeImage(image);
+    NvmImage image = editLikeTheWindow(wheel.image(), [&](ConfigurationModel& model, ValueWidgets& widgets) {
+        if (sensitivity) widgets.setSensitivityAngles(static_cast<float>(sensitivity->first), static_cast<float>(sensitivity->second));
+        if (rumble) model.rumbleLevel = *rumble;
+        if (pedal) widgets.setPedalValue(*pedal);
+        if (console && *console != model.ConsoleMode) {
+            model.ConsoleMode = *console;
+            model.selectConsoleMapping(*console, true);
+        }
+    });
     JsonWriter json;
     json.beginObject();
     return commitImage(run, wheel, image, json);
@@ -344,18 +352,12 @@ int mapCommand(Invocation& run) {
     int status = kExitOk;
     if (!readWheel(run, wheel, status)) return status;
 
-    NvmImage image = wheel.image();
-    initialiseBlankImage(image, systemRandom().value_or(0));
-    ConfigurationModel model;
-    ValueWidgets widgets;
-    model.decodeImage(image, widgets, true);
-    // A drop on the page edits the shown console's working mapping; the other console's set is
-    // what a switch there would show and Assign Setting would keep.
-    for (const auto& [dest, palette] : assignments) model.StoredMapping[*console][dest] = palette;
-    model.selectConsoleMapping(model.ConsoleMode, false);
-    model.commitWorkingMapping();
-    model.readSettings(widgets);
-    model.encodeImage(image);
+    NvmImage image = editLikeTheWindow(wheel.image(), [&](ConfigurationModel& model, ValueWidgets&) {
+        // A drop on the page edits the shown console's working mapping; the other console's set
+        // is what a switch there would show and Assign Setting would keep.
+        for (const auto& [dest, palette] : assignments) model.StoredMapping[*console][dest] = palette;
+        model.selectConsoleMapping(model.ConsoleMode, false);
+    });
     JsonWriter json;
     json.beginObject().key("console").value(kConsoleKeys[*console]);
     return commitImage(run, wheel, image, json);
