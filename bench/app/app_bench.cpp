@@ -6,6 +6,8 @@
 // demo are measured by scripts/measure-performance.
 #include <benchmark/benchmark.h>
 
+#include <optional>
+
 #include "app/frame.h"
 #include "config/configuration.h"
 #include "engine/headless.h"
@@ -31,22 +33,35 @@ struct NoWheel final : WheelActions {
     int writeConfiguration() override { return 1; }
 };
 
-void runFrames(benchmark::State& state, bool moveMouse) {
+// The headless engine with the real screens built and the frame loop over them.
+struct BenchWorld {
     HeadlessEngine engine;
-    engine.initiate();
     NvmImage image{};
     ConfigurationModel model;
     ProgramFlags flags;
     ScreenStates states;
-    Screens screens({*engine.hge(), engine.log(), model, image, flags, states});
-    screens.createSprites();
-    screens.buildScreen();
-    states.ScreenState = kScreenMainPage;
+    std::optional<Screens> screens;
     SilentShell shell;
     std::string url;
-    ScreensDriver driver(screens);
+    std::optional<ScreensDriver> driver;
     NoWheel wheel;
-    FrameLoop loop({*engine.hge(), engine.log(), shell, flags, states, url, driver, wheel});
+    std::optional<FrameLoop> loop;
+
+    explicit BenchWorld(int screenState) {
+        engine.initiate();
+        screens.emplace(ScreenContext{*engine.hge(), engine.log(), model, image, flags, states});
+        screens->createSprites();
+        screens->buildScreen();
+        states.ScreenState = screenState;
+        driver.emplace(*screens);
+        loop.emplace(FrameContext{*engine.hge(), engine.log(), shell, flags, states, url, *driver, wheel});
+    }
+};
+
+void runFrames(benchmark::State& state, bool moveMouse) {
+    BenchWorld world(kScreenMainPage);
+    HeadlessEngine& engine = world.engine;
+    FrameLoop& loop = *world.loop;
     engine.hge()->System_SetFuncState(kStateRenderFunc, [&] { return loop.renderFunction(); });
     int step = 0;
     for (auto _ : state) {
@@ -65,21 +80,9 @@ void runFrames(benchmark::State& state, bool moveMouse) {
 
 // What the program does between the chunks of one flash, over the whole flash.
 void flashUpkeep(benchmark::State& state, bool redraw) {
-    HeadlessEngine engine;
-    engine.initiate();
-    NvmImage image{};
-    ConfigurationModel model;
-    ProgramFlags flags;
-    ScreenStates states;
-    Screens screens({*engine.hge(), engine.log(), model, image, flags, states});
-    screens.createSprites();
-    screens.buildScreen();
-    states.ScreenState = kScreenFirmwareUpdate;
-    SilentShell shell;
-    std::string url;
-    ScreensDriver driver(screens);
-    NoWheel wheel;
-    FrameLoop loop({*engine.hge(), engine.log(), shell, flags, states, url, driver, wheel});
+    BenchWorld world(kScreenFirmwareUpdate);
+    Screens& screens = *world.screens;
+    FrameLoop& loop = *world.loop;
     constexpr std::size_t kChunks = 771;
     for (auto _ : state) {
         screens.showFirmwareProgress(FirmwareProgress{});
