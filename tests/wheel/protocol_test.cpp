@@ -221,7 +221,7 @@ void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 
 class ProtocolFailure : public ::testing::TestWithParam<FailureCase> {};
 
-TEST_P(ProtocolFailure, LogsThePartsLinesInOrderAndFails) {
+TEST_P(ProtocolFailure, LogsEachFailureLineInOrderAndFails) {
     const FailureCase& c = GetParam();
     Bench bench;
     c.inject(bench.wheel);
