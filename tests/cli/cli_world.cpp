@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/image_view.h"
 #include "config/backup_store.h"
 #include "config/configuration.h"
 #include "config/image_file.h"
@@ -15,21 +16,6 @@
 namespace kestrel::testing {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-class NoWidgets final : public SettingsWidgets {
-public:
-    void setSensitivityAngles(float, float) override {}
-    float sensitivityLowerAngle() const override { return 0; }
-    float sensitivityUpperAngle() const override { return 90; }
-    void selectRumble(RumbleChoice) override {}
-    void setPedalValue(int) override {}
-    int pedalValue() const override { return 0; }
-    void showConsoleMode(int) override {}
-};
-
-}  // namespace
 
 HttpGetResult ScriptedHttp::get(const std::string& url, std::span<std::uint8_t> buffer) {
     HttpGetResult result;
@@ -51,7 +37,7 @@ HttpGetResult ScriptedHttp::get(const std::string& url, std::span<std::uint8_t> 
 }
 
 NvmImage savedWheelImage() {
-    NoWidgets widgets;
+    cli::ValueWidgets widgets;
     ConfigurationModel model;
     model.loadDefaultMappings(true, widgets);
     model.rumbleLevel = kRumbleMedium;
